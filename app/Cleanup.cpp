@@ -1,0 +1,52 @@
+// "Lancer nettoyage": the stale device cleanup, run by the button or by silent start-up.
+#include "app/Form1.h"
+#include "app/Messages.h"
+#include "app/StaleNames.h"
+#include "inventory/DevicesKey.h"
+
+namespace {
+
+// "Liste des imprimantes à supprimer : ", CR LF, one line TAB "-" name per stale name
+// joined by CR LF, CR LF, the question.
+std::wstring ConfirmationText(const NameList& staleNames) {
+  std::wstring lines;
+  for (std::int16_t k = 0; k < staleNames.ListCount(); ++k) {
+    if (!lines.empty()) lines += L"\r\n";
+    lines += L"\t-";
+    lines += staleNames.List(k);
+  }
+  return messages::kConfirmationHeader + (L"\r\n" + lines) + L"\r\n" +
+         messages::kConfirmationQuestion;
+}
+
+}  // namespace
+
+void Form1::cmdLancer_Click() {
+  lstSuppr.Clear();
+  for (std::int16_t i : StaleNameIndices(lstRegedit.Items(), lstWMI.Items())) {
+    lstSuppr.AddItem(lstRegedit.List(i));
+  }
+
+  if (lstSuppr.ListCount() == 0) {
+    if (!SilentMode) {
+      window_.MsgBox(messages::kNothingStale, messages::kTitle, messages::kStyleInformationOk);
+    }
+    return;
+  }
+
+  if (!SilentMode) {
+    const int answer = window_.MsgBox(ConfirmationText(lstSuppr), messages::kTitle,
+                                      messages::kStyleExclamationYesNo);
+    if (answer != messages::kAnswerYes) return;  // nothing changes; lstSuppr keeps the names
+  }
+
+  // A deletion that fails is silent: the next name is tried all the same.
+  for (std::int16_t k = 0; k < lstSuppr.ListCount(); ++k) {
+    module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, lstSuppr.List(k));
+  }
+
+  if (!SilentMode) {
+    window_.MsgBox(messages::kCleanupDone, messages::kTitle, messages::kStyleInformationOk);
+    window_.End();
+  }
+}

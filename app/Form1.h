@@ -1,0 +1,48 @@
+#pragma once
+// Form1, the program's one window, as logic: its three name lists, the SilentMode flag and
+// its event handlers. The Win32 window (app/win32) shows it and routes events to it.
+#include <cstdint>
+#include <string>
+
+#include "app/NameList.h"
+#include "app/WindowSystem.h"
+#include "inventory/PrinterSource.h"
+#include "registry/Module1.h"
+
+// What Form1 talks to: the window system, the printer inventory and the registry.
+struct Form1Services {
+  WindowSystem& window;
+  inventory::PrinterSource& printers;
+  inventory::SpoolerProbe& spooler;
+  registry::RegistryApi& registry;
+};
+
+class Form1 {
+ public:
+  Form1(Form1Services services, std::wstring argumentText);
+
+  NameList lstWMI{L"lstWMI"};
+  NameList lstRegedit{L"lstRegedit"};
+  NameList lstSuppr{L"lstSuppr"};
+
+  // 16-bit Boolean: -1 true, 0 false. Set once by Form_Load.
+  std::int16_t SilentMode = 0;
+
+  // Runs once before the window is first shown: mode, WMI list, registry list, and in
+  // silent mode the cleanup and the unload.
+  void Form_Load();
+  // "Lancer nettoyage": find the stale device names, confirm, delete.
+  void cmdLancer_Click();
+  // "Sortir" and the close box.
+  void cmdSortir_Click();
+
+ private:
+  void FillWmiList();
+  void FillRegeditList();
+
+  WindowSystem& window_;
+  inventory::PrinterSource& printers_;
+  inventory::SpoolerProbe& spooler_;
+  registry::Module1 module1_;
+  std::wstring argumentText_;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// What the window system does for the program's logic: the Win32 window in the product,
+// a recording stand-in in the unit tests.
+#include <string>
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  // A modal message box; style is the Windows message-box flags (MB_YESNO | MB_ICONEXCLAMATION
+  // is 52). Returns the number of the button pressed (IDYES is 6).
+  virtual int MsgBox(const std::wstring& text, const std::wstring& title, int style) = 0;
+
+  // Unloads the one window; the program ends once it is gone.
+  virtual void Unload() = 0;
+
+  // Ends the program at once, without returning to the event loop.
+  virtual void End() = 0;
+};

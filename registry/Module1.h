@@ -1,0 +1,41 @@
+#pragma once
+// The registry module: list the value names under a key, delete a named value.
+// Every call opens the key itself and closes it before returning. A registry failure is
+// never an error: the procedure silently does less, and nothing is raised or shown.
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "registry/RegistryApi.h"
+
+namespace registry {
+
+// One element of the value-name array: a text, or a 32-bit integer for the integer kinds.
+using RegValueName = std::variant<std::wstring, std::int32_t>;
+// Growable, zero-based, owned by the caller.
+using ValueNameArray = std::vector<RegValueName>;
+
+// The registry enumerates names through a buffer of this many UTF-16 units: a name of 254
+// units is returned whole; one of 255 or more ends the enumeration at that value.
+inline constexpr std::uint32_t kNameBufferLength = 255;
+
+class Module1 {
+ public:
+  explicit Module1(RegistryApi& api) : api_(api) {}
+
+  // Records into names one element per value under root\keyPath, in the registry's order,
+  // and the number recorded into count. kind selects what is recorded: 1, 2, 6, 7 the
+  // names as texts; 0, 3, 4, 5, 8 to 11 one integer 0 per value; anything else nothing.
+  // When the key cannot be opened, names and count are left exactly as passed.
+  void EnumRegValues(RegRootKey root, std::wstring keyPath, ValueNameArray& names,
+                     std::int32_t& count, std::int32_t kind);
+
+  // Deletes the value valueName under root\keyPath; the empty name is the default value.
+  void DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName);
+
+ private:
+  RegistryApi& api_;
+};
+
+}  // namespace registry

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs every test: the native unit tests (with AddressSanitizer and UndefinedBehaviorSanitizer)
+# and the Windows-side tests under Wine, in one CTest run whose summary counts both.
+# Installs what it needs first. Extra arguments go to ctest (for example -R wine).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+cmake --preset native >/dev/null
+cmake --build --preset native -j"$(nproc)"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$(nproc)"
+
+# One test tree over both builds.
+cat >build/CTestTestfile.cmake <<'CTEST'
+subdirs("native")
+subdirs("windows")
+CTEST
+
+ctest --test-dir build --output-on-failure -j2 "$@"

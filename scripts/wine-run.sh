@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs a Windows executable under Wine in a test prefix made by wine-prefix.sh:
+#   wine-run.sh DIR program.exe [arguments...]
+# Wine's output goes through a file: Wine's background services may inherit whatever the
+# first command had, and a pipe held open by them would never end.
+set -uo pipefail
+dir=$1
+shift
+if [ ! -f "$dir/prefix/system.reg" ] || [ ! -s "$dir/display" ]; then
+  echo "No Wine test prefix in $dir: its set-up failed or did not run" >&2
+  exit 1
+fi
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export DISPLAY=":$(cat "$dir/display")"
+output=$(mktemp)
+wine "$@" <"/dev/null" >"$output" 2>&1
+status=$?
+cat "$output"
+rm -f "$output"
+exit $status

@@ -1,0 +1,167 @@
+#include "support/ProductProcess.h"
+
+#include <gtest/gtest.h>
+
+namespace wine_test {
+namespace {
+
+constexpr DWORD kPollMilliseconds = 50;
+
+struct WindowSearch {
+  DWORD processId;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && (!search->visibleOnly || IsWindowVisible(window))) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
+std::vector<HWND> WindowsOf(DWORD processId, bool visibleOnly) {
+  WindowSearch search{processId, visibleOnly, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The test's environment block with the extra variables added (or replaced).
+std::vector<wchar_t> EnvironmentBlock(const ProductProcess::Environment& extra) {
+  std::vector<std::wstring> entries;
+  if (wchar_t* current = GetEnvironmentStringsW()) {
+    for (const wchar_t* entry = current; *entry; entry += wcslen(entry) + 1) {
+      std::wstring text(entry);
+      bool replaced = false;
+      for (const auto& [name, value] : extra) {
+        if (_wcsnicmp(text.c_str(), (name + L"=").c_str(), name.size() + 1) == 0) replaced = true;
+      }
+      if (!replaced) entries.push_back(text);
+    }
+    FreeEnvironmentStringsW(current);
+  }
+  for (const auto& [name, value] : extra) entries.push_back(name + L"=" + value);
+  std::vector<wchar_t> block;
+  for (const std::wstring& entry : entries) block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+  block.push_back(L'\0');
+  return block;
+}
+
+}  // namespace
+
+std::wstring BinDirectory() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring directory(path, length);
+  return directory.substr(0, directory.find_last_of(L"\\/"));
+}
+
+std::wstring ProductPath() { return BinDirectory() + L"\\NettoyageImprimantes.exe"; }
+
+ProductProcess::ProductProcess(const std::wstring& arguments, const Environment& extra) {
+  std::wstring commandLine = L"\"" + ProductPath() + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  std::vector<wchar_t> environment = EnvironmentBlock(extra);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                      CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &info)) {
+    ADD_FAILURE() << "cannot start the product, error " << GetLastError();
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  id_ = info.dwProcessId;
+  WaitForInputIdle(process_, 10000);
+}
+
+ProductProcess::~ProductProcess() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool ProductProcess::WaitForExit(DWORD milliseconds, DWORD& exitCode) {
+  if (!process_ || WaitForSingleObject(process_, milliseconds) != WAIT_OBJECT_0) return false;
+  return GetExitCodeProcess(process_, &exitCode) != 0;
+}
+
+std::vector<HWND> ProductProcess::TopLevelWindows() const { return WindowsOf(id_, false); }
+std::vector<HWND> ProductProcess::VisibleWindows() const { return WindowsOf(id_, true); }
+
+HWND ProductProcess::WaitForWindow(const std::wstring& caption, DWORD milliseconds) const {
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  do {
+    for (HWND window : VisibleWindows()) {
+      if (WindowText(window) == caption && ClassName(window) != L"#32770") return window;
+    }
+    Sleep(kPollMilliseconds);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+HWND ProductProcess::WaitForMessageBox(const std::wstring& title, DWORD milliseconds) const {
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  do {
+    for (HWND window : VisibleWindows()) {
+      if (ClassName(window) == L"#32770" && WindowText(window) == title) return window;
+    }
+    Sleep(kPollMilliseconds);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+std::wstring WindowText(HWND window) {
+  // WM_GETTEXT rather than GetWindowText: it reads another process's controls too.
+  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256];
+  const int length = GetClassNameW(window, name, 256);
+  return std::wstring(name, length > 0 ? length : 0);
+}
+
+std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+std::vector<std::wstring> ButtonTexts(HWND dialog) {
+  std::vector<std::wstring> texts;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassName(child) == L"Button" && IsWindowVisible(child)) texts.push_back(WindowText(child));
+  }
+  return texts;
+}
+
+void Press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void PressMessageBoxButton(HWND box, int buttonId) {
+  HWND button = GetDlgItem(box, buttonId);
+  ASSERT_NE(button, nullptr) << "the message box has no button " << buttonId;
+  Press(button);
+}
+
+std::vector<std::wstring> ListBoxItems(HWND listBox) {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, i, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
+    items.push_back(text);
+  }
+  return items;
+}
+
+}  // namespace wine_test

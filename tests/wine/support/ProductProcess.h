@@ -1,0 +1,64 @@
+#pragma once
+// Drives the real program like a user would: starts NettoyageImprimantes.exe, finds its
+// window and message boxes, reads controls, presses buttons, waits for the exit code.
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace wine_test {
+
+// The directory of the running test executable, where the product and the test DLLs are.
+std::wstring BinDirectory();
+std::wstring ProductPath();
+
+inline constexpr wchar_t kMainWindowCaption[] = L"Nettoyage des imprimantes";
+inline constexpr wchar_t kMessageBoxTitle[] = L"Message QUORVANE";
+
+class ProductProcess {
+ public:
+  using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+
+  // Starts the product with this argument text (after the quoted program path) and these
+  // environment variables added to the test's own.
+  explicit ProductProcess(const std::wstring& arguments, const Environment& extra = {});
+  // Ends the process if the test left it running.
+  ~ProductProcess();
+  ProductProcess(const ProductProcess&) = delete;
+  ProductProcess& operator=(const ProductProcess&) = delete;
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD Id() const { return id_; }
+
+  // Waits for the process to end; true and its exit code when it did within the time.
+  bool WaitForExit(DWORD milliseconds, DWORD& exitCode);
+
+  // The process's visible top-level window with this caption, or null after the time.
+  HWND WaitForWindow(const std::wstring& caption, DWORD milliseconds) const;
+  // The process's message box (dialog class #32770) with this title, or null after the time.
+  HWND WaitForMessageBox(const std::wstring& title, DWORD milliseconds) const;
+  // Every top-level window the process has now, visible or not.
+  std::vector<HWND> TopLevelWindows() const;
+  // Every visible top-level window the process has now.
+  std::vector<HWND> VisibleWindows() const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+// The text of a message box: its static control with id 0xFFFF.
+std::wstring MessageBoxText(HWND box);
+// The texts of the push buttons of a dialog, in z-order.
+std::vector<std::wstring> ButtonTexts(HWND dialog);
+// Presses a button like a click does.
+void Press(HWND button);
+// Presses the message box's button with this id (IDYES, IDNO, IDOK).
+void PressMessageBoxButton(HWND box, int buttonId);
+// The entries of a list box, through LB_GETCOUNT and LB_GETTEXT.
+std::vector<std::wstring> ListBoxItems(HWND listBox);
+
+}  // namespace wine_test
