@@ -1,0 +1,123 @@
+#include "support/FakeRegistry.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace {
+constexpr std::uint32_t kKeyQueryValue = 0x0001;
+constexpr std::uint32_t kKeySetValue = 0x0002;
+}  // namespace
+
+std::vector<std::wstring> FakeRegistry::ValueNames(registry::RegRootKey root,
+                                                   const std::wstring& path) const {
+  std::vector<std::wstring> names;
+  auto found = keys_.find({root, path});
+  if (found != keys_.end()) {
+    for (const Value& value : found->second) names.push_back(value.name);
+  }
+  return names;
+}
+
+std::vector<FakeRegistry::Call> FakeRegistry::CallsOf(CallKind kind) const {
+  std::vector<Call> selected;
+  std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(selected),
+               [kind](const Call& call) { return call.kind == kind; });
+  return selected;
+}
+
+registry::RegStatus FakeRegistry::OpenKey(registry::RegRootKey root, const std::wstring& path,
+                                          std::uint32_t options, std::uint32_t access,
+                                          registry::RegKeyHandle& key) {
+  registry::RegStatus status = 0;
+  if (openRefusal_ != 0) {
+    status = openRefusal_;
+  } else if (refusedAccess_.count(access) != 0) {
+    status = kAccessDenied;
+  } else if (keys_.count({root, path}) == 0) {
+    status = kFileNotFound;
+  } else {
+    key = nextHandle_++;
+    handles_[key] = {{root, path}, access};
+    open_.insert(key);
+  }
+  Call call;
+  call.kind = CallKind::Open;
+  call.status = status;
+  call.key = status == 0 ? key : 0;
+  call.root = root;
+  call.path = path;
+  call.options = options;
+  call.access = access;
+  calls_.push_back(call);
+  if (journal_) journal_->push_back("registry.open");
+  return status;
+}
+
+registry::RegStatus FakeRegistry::EnumValue(registry::RegKeyHandle key, std::uint32_t index,
+                                            wchar_t* name, std::uint32_t& nameLength,
+                                            std::uint32_t& type, std::uint32_t& dataSize) {
+  Call call;
+  call.kind = CallKind::Enum;
+  call.status = 0;
+  call.key = key;
+  call.index = index;
+  call.bufferLength = nameLength;
+  auto handle = handles_.find(key);
+  if (handle == handles_.end() || open_.count(key) == 0) {
+    call.status = kInvalidHandle;
+  } else if ((handle->second.access & kKeyQueryValue) == 0) {
+    call.status = kAccessDenied;
+  } else if (auto failure = enumFailures_.find(index); failure != enumFailures_.end()) {
+    call.status = failure->second;
+  } else {
+    const std::vector<Value>& values = keys_[handle->second.keyId];
+    if (index >= values.size()) {
+      call.status = kNoMoreItems;
+    } else if (values[index].name.size() >= nameLength) {
+      call.status = kMoreData;  // the name and its terminator do not fit the buffer
+    } else {
+      const std::wstring& valueName = values[index].name;
+      std::wmemcpy(name, valueName.c_str(), valueName.size() + 1);
+      nameLength = static_cast<std::uint32_t>(valueName.size());
+      type = values[index].type;
+      dataSize = static_cast<std::uint32_t>((valueName.size() + 1) * 2);  // not read by callers
+    }
+  }
+  calls_.push_back(call);
+  return call.status;
+}
+
+registry::RegStatus FakeRegistry::DeleteValue(registry::RegKeyHandle key, const std::wstring& name) {
+  Call call;
+  call.kind = CallKind::Delete;
+  call.status = 0;
+  call.key = key;
+  call.name = name;
+  auto handle = handles_.find(key);
+  if (handle == handles_.end() || open_.count(key) == 0) {
+    call.status = kInvalidHandle;
+  } else if ((handle->second.access & kKeySetValue) == 0 || refusedDeletes_.count(name) != 0) {
+    call.status = kAccessDenied;
+  } else {
+    std::vector<Value>& values = keys_[handle->second.keyId];
+    auto found = std::find_if(values.begin(), values.end(),
+                              [&name](const Value& value) { return value.name == name; });
+    if (found == values.end()) {
+      call.status = kFileNotFound;
+    } else {
+      values.erase(found);
+    }
+  }
+  calls_.push_back(call);
+  if (journal_) journal_->push_back("registry.delete");
+  return call.status;
+}
+
+registry::RegStatus FakeRegistry::CloseKey(registry::RegKeyHandle key) {
+  Call call;
+  call.kind = CallKind::Close;
+  call.status = open_.erase(key) == 1 ? 0 : kInvalidHandle;
+  call.key = key;
+  calls_.push_back(call);
+  return call.status;
+}

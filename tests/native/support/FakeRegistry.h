@@ -1,0 +1,98 @@
+#pragma once
+// An in-memory registry behind the registry module's interface. Keys keep their values in
+// insertion order (the order in which they are enumerated). It can refuse opens, fail the
+// enumeration at a chosen index, and records every call with its access mask, so tests can
+// check that each opened handle is closed.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "registry/RegistryApi.h"
+#include "support/Journal.h"
+
+class FakeRegistry final : public registry::RegistryApi {
+ public:
+  static constexpr registry::RegStatus kFileNotFound = 2;
+  static constexpr registry::RegStatus kAccessDenied = 5;
+  static constexpr registry::RegStatus kInvalidHandle = 6;
+  static constexpr registry::RegStatus kMoreData = 234;
+  static constexpr registry::RegStatus kNoMoreItems = 259;
+  static constexpr std::uint32_t kRegSz = 1;
+  static constexpr std::uint32_t kRegDword = 4;
+
+  struct Value {
+    std::wstring name;
+    std::uint32_t type;
+  };
+
+  enum class CallKind { Open, Enum, Delete, Close };
+  struct Call {
+    CallKind kind = CallKind::Open;
+    registry::RegStatus status = 0;
+    registry::RegKeyHandle key = 0;
+    registry::RegRootKey root = 0;
+    std::wstring path;
+    std::uint32_t options = 0;
+    std::uint32_t access = 0;
+    std::uint32_t index = 0;
+    std::uint32_t bufferLength = 0;  // capacity the caller declared, for Enum
+    std::wstring name;               // deleted name, for Delete
+  };
+
+  explicit FakeRegistry(Journal* journal = nullptr) : journal_(journal) {}
+
+  void AddKey(registry::RegRootKey root, const std::wstring& path) { keys_[{root, path}]; }
+  void AddValue(registry::RegRootKey root, const std::wstring& path, std::wstring name,
+                std::uint32_t type = kRegSz) {
+    keys_[{root, path}].push_back({std::move(name), type});
+  }
+  bool HasKey(registry::RegRootKey root, const std::wstring& path) const {
+    return keys_.count({root, path}) != 0;
+  }
+  std::vector<std::wstring> ValueNames(registry::RegRootKey root, const std::wstring& path) const;
+
+  // Every open answers this status instead of opening (0 lifts the refusal).
+  void RefuseOpens(registry::RegStatus status) { openRefusal_ = status; }
+  // Opens asking for this access answer ERROR_ACCESS_DENIED.
+  void RefuseAccess(std::uint32_t access) { refusedAccess_.insert(access); }
+  // The enumeration call for this index answers this status.
+  void FailEnumAt(std::uint32_t index, registry::RegStatus status) { enumFailures_[index] = status; }
+  // Deleting this name answers ERROR_ACCESS_DENIED and removes nothing.
+  void RefuseDelete(const std::wstring& name) { refusedDeletes_.insert(name); }
+
+  const std::vector<Call>& Calls() const { return calls_; }
+  std::vector<Call> CallsOf(CallKind kind) const;
+  // Handles opened and not closed since.
+  const std::set<registry::RegKeyHandle>& OpenHandles() const { return open_; }
+
+  registry::RegStatus OpenKey(registry::RegRootKey root, const std::wstring& path,
+                              std::uint32_t options, std::uint32_t access,
+                              registry::RegKeyHandle& key) override;
+  registry::RegStatus EnumValue(registry::RegKeyHandle key, std::uint32_t index, wchar_t* name,
+                                std::uint32_t& nameLength, std::uint32_t& type,
+                                std::uint32_t& dataSize) override;
+  registry::RegStatus DeleteValue(registry::RegKeyHandle key, const std::wstring& name) override;
+  registry::RegStatus CloseKey(registry::RegKeyHandle key) override;
+
+ private:
+  using KeyId = std::pair<registry::RegRootKey, std::wstring>;
+  struct Handle {
+    KeyId keyId;
+    std::uint32_t access;
+  };
+
+  Journal* journal_;
+  std::map<KeyId, std::vector<Value>> keys_;
+  std::map<registry::RegKeyHandle, Handle> handles_;
+  std::set<registry::RegKeyHandle> open_;
+  registry::RegKeyHandle nextHandle_ = 0x1000;
+  registry::RegStatus openRefusal_ = 0;
+  std::set<std::uint32_t> refusedAccess_;
+  std::map<std::uint32_t, registry::RegStatus> enumFailures_;
+  std::set<std::wstring> refusedDeletes_;
+  std::vector<Call> calls_;
+};

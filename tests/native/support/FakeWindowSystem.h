@@ -1,0 +1,53 @@
+#pragma once
+// Stands in for the Win32 window: records every message box, unload and end, and answers
+// Yes/No boxes from a queue of answers that the test sets (No when the queue is empty).
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/WindowSystem.h"
+#include "support/Journal.h"
+
+class FakeWindowSystem final : public WindowSystem {
+ public:
+  static constexpr int kIdOk = 1;
+  static constexpr int kIdYes = 6;
+  static constexpr int kIdNo = 7;
+  static constexpr int kMbYesNo = 4;
+
+  struct Box {
+    std::wstring text;
+    std::wstring title;
+    int style;
+  };
+
+  explicit FakeWindowSystem(Journal* journal = nullptr) : journal_(journal) {}
+
+  void AnswerNext(int button) { answers_.push_back(button); }
+
+  int MsgBox(const std::wstring& text, const std::wstring& title, int style) override {
+    boxes.push_back({text, title, style});
+    if (journal_) journal_->push_back("window.msgbox");
+    if ((style & 0xF) != kMbYesNo) return kIdOk;
+    if (answers_.empty()) return kIdNo;
+    const int answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  void Unload() override {
+    ++unloads;
+    if (journal_) journal_->push_back("window.unload");
+  }
+  void End() override {
+    ++ends;
+    if (journal_) journal_->push_back("window.end");
+  }
+
+  std::vector<Box> boxes;
+  int unloads = 0;
+  int ends = 0;
+
+ private:
+  Journal* journal_;
+  std::deque<int> answers_;
+};
