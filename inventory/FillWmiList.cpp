@@ -4,8 +4,12 @@
 namespace inventory {
 
 void FillWmiList(PrinterSource& printers, SpoolerProbe& spooler, NameList& lstWMI) {
-  printers.ForEachPrinterName([&lstWMI](const std::wstring& name) { lstWMI.AddItem(name); });
-  if (lstWMI.ListCount() != 0) return;
+  bool anyPrinter = false;
+  printers.ForEachPrinterName([&lstWMI, &anyPrinter](const std::wstring& name) {
+    lstWMI.AddItem(name);
+    anyPrinter = true;
+  });
+  if (anyPrinter) return;
 
   // No printer at all is believable only if the spooler itself answers. Otherwise the
   // inventory could not be obtained, and an empty lstWMI would make every device look

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Throwaway Wine prefixes for the Windows-side tests, each with its own X server:
-#   wine-prefix.sh create ROOT     ROOT/96 reports 96 DPI, ROOT/144 reports 144 DPI
+#   wine-prefix.sh create ROOT [WMI_DOUBLE_DLL]
+#                                  ROOT/96 reports 96 DPI, ROOT/144 reports 144 DPI; with the
+#                                  DLL, the winmgmts moniker binds the WMI test double
 #   wine-prefix.sh destroy ROOT    stops their wineservers and X servers
 # In each, prefix/ is the Wine prefix and display holds the X display number.
 # Any failure exits non-zero, so the tests that need the prefixes fail rather than skip.
@@ -36,6 +38,30 @@ start_server() {
   in_prefix "$1" wine cmd /c exit
 }
 
+# Points the winmgmts ProgID (read from HKLM\Software\Classes) at the WMI test double, and
+# keeps Wine's own class id under HKLM\Software\PrinterCleanupTests\WmiDouble so a test can
+# switch back to Wine's WMI. Keep the class id in step with tests/wmi_double/WmiDoubleProtocol.h.
+register_wmi_double() {
+  local dir=$1 dll=$2
+  local double_clsid='{6B1C4E2A-93D7-4F0B-A8E5-3C2D71F90A14}'
+  local classes='HKLM\Software\Classes'
+  [ -f "$dll" ] || { echo "WMI test double not found: $dll" >&2; return 1; }
+  local windows_dll="Z:${dll//\//\\}"
+  local query
+  query=$(mktemp)
+  WINEPREFIX="$dir/prefix" DISPLAY=":$(cat "$dir/display")" \
+    wine reg query "$classes\winmgmts\CLSID" /ve </dev/null >"$query" 2>&1 || true
+  local wine_clsid
+  wine_clsid=$(grep -o '{[0-9A-Fa-f-]*}' "$query" | head -n 1 || true)
+  rm -f "$query"
+  [ -n "$wine_clsid" ] || { echo "Wine's winmgmts class id was not found in $dir" >&2; return 1; }
+  in_prefix "$dir" wine reg add 'HKLM\Software\PrinterCleanupTests\WmiDouble' /v WineWinmgmtsClsid /t REG_SZ /d "$wine_clsid" /f
+  in_prefix "$dir" wine reg add "$classes\CLSID\\$double_clsid" /ve /t REG_SZ /d 'WMI test double' /f
+  in_prefix "$dir" wine reg add "$classes\CLSID\\$double_clsid\InprocServer32" /ve /t REG_SZ /d "$windows_dll" /f
+  in_prefix "$dir" wine reg add "$classes\CLSID\\$double_clsid\InprocServer32" /v ThreadingModel /t REG_SZ /d Apartment /f
+  in_prefix "$dir" wine reg add "$classes\winmgmts\CLSID" /ve /t REG_SZ /d "$double_clsid" /f
+}
+
 stop() {
   local dir=$1
   if [ -d "$dir/prefix" ]; then WINEPREFIX="$dir/prefix" wineserver -k </dev/null >/dev/null 2>&1 || true; fi
@@ -54,6 +80,10 @@ case "${1:-}" in
     in_prefix "$root/96" wine wineboot -i
     in_prefix "$root/96" wineserver -w
     [ -f "$root/96/prefix/system.reg" ] || { echo "Wine prefix was not created in $root/96" >&2; exit 1; }
+    if [ -n "${3:-}" ]; then
+      register_wmi_double "$root/96" "$3"
+      in_prefix "$root/96" wineserver -w
+    fi
     cp -a "$root/96/prefix" "$root/144/prefix"
     in_prefix "$root/144" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f
     in_prefix "$root/144" wineserver -w
@@ -66,7 +96,7 @@ case "${1:-}" in
     stop "$2/144"
     ;;
   *)
-    echo "usage: $0 create ROOT | destroy ROOT" >&2
+    echo "usage: $0 create ROOT [WMI_DOUBLE_DLL] | destroy ROOT" >&2
     exit 2
     ;;
 esac

@@ -1,0 +1,38 @@
+#pragma once
+// A whole registry tree read through the Win32 API: every key below a root, and every value
+// with its type and data, exactly as stored. Two exports of the same tree taken before and
+// after a run tell exactly what the run changed.
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace wine_test {
+
+struct RegistryValue {
+  DWORD type = REG_NONE;
+  std::vector<std::uint8_t> data;
+  bool operator==(const RegistryValue&) const = default;
+};
+
+struct RegistryKeyContents {
+  std::map<std::wstring, RegistryValue> values;  // by value name; "" is the default value
+  bool operator==(const RegistryKeyContents&) const = default;
+};
+
+// Keyed by the full path, for example L"HKCU\\Software\\Wine". Keys without values are there
+// too, so that an added or removed empty key shows.
+using RegistryExport = std::map<std::wstring, RegistryKeyContents>;
+
+// Reads root\subKey (the root itself when subKey is empty) and everything below it.
+// rootName prefixes the paths ("HKCU", "HKLM"). A key that cannot be opened is recorded
+// with a single value named "<cannot open>" (or "<cannot query>") holding the status, so that it still compares.
+RegistryExport ExportRegistry(HKEY root, const std::wstring& rootName, const std::wstring& subKey);
+
+// One line per difference between two exports, sorted: "key added: PATH", "key removed:
+// PATH", "value added: PATH [NAME]", "value removed: PATH [NAME]", "value changed: PATH [NAME]".
+std::vector<std::wstring> RegistryDifferences(const RegistryExport& before, const RegistryExport& after);
+
+}  // namespace wine_test
