@@ -1,7 +1,6 @@
 #include "support/FakeRegistry.h"
 
 #include <algorithm>
-#include <cwchar>
 
 namespace {
 constexpr std::uint32_t kKeyQueryValue = 0x0001;
@@ -62,6 +61,7 @@ registry::RegStatus FakeRegistry::EnumValue(registry::RegKeyHandle key, std::uin
   call.key = key;
   call.index = index;
   call.bufferLength = nameLength;
+  call.dataSizeIn = dataSize;
   auto handle = handles_.find(key);
   if (handle == handles_.end() || open_.count(key) == 0) {
     call.status = kInvalidHandle;
@@ -75,9 +75,12 @@ registry::RegStatus FakeRegistry::EnumValue(registry::RegKeyHandle key, std::uin
       call.status = kNoMoreItems;
     } else if (values[index].name.size() >= nameLength) {
       call.status = kMoreData;  // the name and its terminator do not fit the buffer
+      std::copy_n(values[index].name.begin(), nameLength, name);  // truncated, unterminated
     } else {
       const std::wstring& valueName = values[index].name;
-      std::wmemcpy(name, valueName.c_str(), valueName.size() + 1);
+      // Instrumented copies (not wmemcpy), so an overrun is reported where it happens.
+      std::copy_n(valueName.c_str(), valueName.size() + 1, name);
+      std::fill_n(name + valueName.size() + 1, nameLength - valueName.size() - 1, kBufferFiller);
       nameLength = static_cast<std::uint32_t>(valueName.size());
       type = values[index].type;
       dataSize = static_cast<std::uint32_t>((valueName.size() + 1) * 2);  // not read by callers

@@ -2,7 +2,9 @@
 // An in-memory registry behind the registry module's interface. Keys keep their values in
 // insertion order (the order in which they are enumerated). It can refuse opens, fail the
 // enumeration at a chosen index, and records every call with its access mask, so tests can
-// check that each opened handle is closed.
+// check that each opened handle is closed. An enumeration call writes over every unit of
+// the name buffer that the caller declared (the name, its terminator, then filler), as the
+// registry may: a buffer smaller than its declared length is caught by AddressSanitizer.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -23,6 +25,8 @@ class FakeRegistry final : public registry::RegistryApi {
   static constexpr registry::RegStatus kNoMoreItems = 259;
   static constexpr std::uint32_t kRegSz = 1;
   static constexpr std::uint32_t kRegDword = 4;
+  // Written after the terminator of an enumerated name, up to the declared buffer length.
+  static constexpr wchar_t kBufferFiller = L'#';
 
   struct Value {
     std::wstring name;
@@ -40,6 +44,7 @@ class FakeRegistry final : public registry::RegistryApi {
     std::uint32_t access = 0;
     std::uint32_t index = 0;
     std::uint32_t bufferLength = 0;  // capacity the caller declared, for Enum
+    std::uint32_t dataSizeIn = 0;    // data size the caller passed in, for Enum
     std::wstring name;               // deleted name, for Delete
   };
 
