@@ -47,6 +47,9 @@ void Form1::cmdLancer_Click() {
 
   if (!SilentMode) {
     window_.MsgBox(messages::kCleanupDone, messages::kTitle, messages::kStyleInformationOk);
+    // A confirmed cleanup closes the window and ends the program without going back to the
+    // event loop.
+    window_.Unload();
     window_.End();
   }
 }

@@ -1,0 +1,334 @@
+// "Lancer nettoyage" through Form1, from start-up, against the in-memory registry, printer
+// source and window system.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Form1.h"
+#include "support/FakePrinterSource.h"
+#include "support/FakeRegistry.h"
+#include "support/FakeWindowSystem.h"
+#include "support/Journal.h"
+
+namespace {
+
+constexpr registry::RegRootKey kHkcu = 0x80000001u;
+constexpr wchar_t kDevices[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
+constexpr std::uint32_t kKeyWrite = 0x20006;
+constexpr wchar_t kTitle[] = L"Message QUORVANE";
+constexpr wchar_t kNothingStale[] = L"Il n'y a pas de mauvaise clés dans la base de registre ...";
+constexpr wchar_t kDone[] = L"Nettoyage terminé !";
+constexpr int kStyleExclamationYesNo = 52;
+constexpr int kStyleInformationOk = 64;
+
+std::wstring Confirmation(const std::wstring& lines) {
+  return L"Liste des imprimantes à supprimer : \r\n" + lines +
+         L"\r\nVoulez-vous supprimer ces lignes maintenant ?";
+}
+
+// A user's session: the Devices key holds registryNames, the printer source serves
+// printerNames, and the window has been loaded with argumentText.
+class Session {
+ public:
+  Session(const std::vector<std::wstring>& registryNames, std::vector<std::wstring> printerNames,
+          const std::wstring& argumentText = L"")
+      : window(&journal), registry(&journal), printers(std::move(printerNames), &journal) {
+    registry.AddKey(kHkcu, kDevices);
+    for (const std::wstring& name : registryNames) registry.AddValue(kHkcu, kDevices, name);
+    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry}, argumentText);
+    form->Form_Load();
+    // What start-up did is the other tests' business.
+    journal.clear();
+    callsAtStartUp = registry.Calls().size();
+  }
+
+  // The registry calls made since start-up, of one kind.
+  std::vector<FakeRegistry::Call> CallsSinceStartUp(FakeRegistry::CallKind kind) const {
+    std::vector<FakeRegistry::Call> calls;
+    for (std::size_t k = callsAtStartUp; k < registry.Calls().size(); ++k) {
+      if (registry.Calls()[k].kind == kind) calls.push_back(registry.Calls()[k]);
+    }
+    return calls;
+  }
+  bool RegistryUntouchedSinceStartUp() const { return registry.Calls().size() == callsAtStartUp; }
+
+  std::vector<std::wstring> Suppr() const { return form->lstSuppr.Items(); }
+  std::vector<std::wstring> Devices() const { return registry.ValueNames(kHkcu, kDevices); }
+  std::vector<std::wstring> DeletedNames() const {
+    std::vector<std::wstring> names;
+    for (const auto& call : registry.CallsOf(FakeRegistry::CallKind::Delete)) names.push_back(call.name);
+    return names;
+  }
+  std::size_t WriteOpens() const {
+    std::size_t opens = 0;
+    for (const auto& call : registry.CallsOf(FakeRegistry::CallKind::Open)) opens += call.access == kKeyWrite;
+    return opens;
+  }
+
+  Journal journal;
+  FakeWindowSystem window;
+  FakeRegistry registry;
+  FakePrinterSource printers;
+  FakeSpooler spooler;
+  std::unique_ptr<Form1> form;
+  std::size_t callsAtStartUp = 0;
+};
+
+}  // namespace
+
+TEST(Cleanup, ConfirmationListsEachStaleNameOnItsOwnTabDashLine) {
+  struct Case {
+    const char* what;
+    std::vector<std::wstring> registryNames;
+    std::vector<std::wstring> printerNames;
+    std::wstring expectedText;
+  };
+  const Case cases[] = {
+      {"one stale name", {L"Ancienne", L"Active"}, {L"Active"},
+       L"Liste des imprimantes à supprimer : \r\n\t-Ancienne\r\nVoulez-vous supprimer ces lignes maintenant ?"},
+      {"two stale names", {L"Ancienne", L"Active", L"\\\\SERVER\\Queue"}, {L"Active"},
+       L"Liste des imprimantes à supprimer : \r\n\t-Ancienne\r\n\t-\\\\SERVER\\Queue\r\n"
+       L"Voulez-vous supprimer ces lignes maintenant ?"},
+      {"the empty name alone", {L"", L"Active"}, {L"Active"},
+       L"Liste des imprimantes à supprimer : \r\n\t-\r\nVoulez-vous supprimer ces lignes maintenant ?"},
+      {"the empty name first", {L"", L"Ancienne"}, {},
+       L"Liste des imprimantes à supprimer : \r\n\t-\r\n\t-Ancienne\r\nVoulez-vous supprimer ces lignes maintenant ?"},
+      {"the empty name last", {L"Ancienne", L""}, {L"Active"},
+       L"Liste des imprimantes à supprimer : \r\n\t-Ancienne\r\n\t-\r\nVoulez-vous supprimer ces lignes maintenant ?"},
+      {"names kept as they are", {L" Bord ", L"Imprimante Été 東京"}, {L"Bord"},
+       Confirmation(L"\t- Bord \r\n\t-Imprimante Été 東京")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Session session(c.registryNames, c.printerNames);
+    session.window.AnswerNext(FakeWindowSystem::kIdNo);
+    session.form->cmdLancer_Click();
+    ASSERT_EQ(session.window.boxes.size(), 1u);
+    EXPECT_EQ(session.window.boxes[0].text, c.expectedText);
+    EXPECT_EQ(session.window.boxes[0].title, kTitle);
+    EXPECT_EQ(session.window.boxes[0].style, kStyleExclamationYesNo);
+  }
+}
+
+TEST(Cleanup, NothingStaleSaysSoInteractivelyAndDeletesNothing) {
+  struct Case {
+    const char* what;
+    std::vector<std::wstring> registryNames;
+    std::vector<std::wstring> printerNames;
+  };
+  const Case cases[] = {
+      {"both lists empty", {}, {}},
+      {"every registry name installed", {L"B", L"\\\\SERVER\\Queue", L"A"}, {L"A", L"B", L"\\\\SERVER\\Queue"}},
+      {"a registry name listed twice, installed", {L"A", L"A"}, {L"A"}},
+      {"no registry name, printers installed", {}, {L"A", L"B"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Session session(c.registryNames, c.printerNames);
+    session.form->cmdLancer_Click();
+    ASSERT_EQ(session.window.boxes.size(), 1u);
+    EXPECT_EQ(session.window.boxes[0].text, kNothingStale);
+    EXPECT_EQ(session.window.boxes[0].title, kTitle);
+    EXPECT_EQ(session.window.boxes[0].style, kStyleInformationOk);
+    EXPECT_TRUE(session.Suppr().empty());
+    EXPECT_TRUE(session.RegistryUntouchedSinceStartUp()) << "the registry was touched";
+    EXPECT_EQ(session.window.unloads, 0) << "the window must stay open";
+    EXPECT_EQ(session.window.ends, 0);
+    EXPECT_EQ(session.Devices(), c.registryNames);
+  }
+}
+
+TEST(Cleanup, NothingStaleInSilentModeShowsNothingAndChangesNothing) {
+  for (const auto& [registryNames, printerNames] :
+       std::vector<std::pair<std::vector<std::wstring>, std::vector<std::wstring>>>{
+           {{}, {}}, {{L"A", L"B"}, {L"B", L"A"}}}) {
+    Session session(registryNames, printerNames, L"/s");
+    EXPECT_TRUE(session.window.boxes.empty());
+    EXPECT_TRUE(session.registry.CallsOf(FakeRegistry::CallKind::Delete).empty());
+    EXPECT_EQ(session.WriteOpens(), 0u);
+    EXPECT_EQ(session.Devices(), registryNames);
+    EXPECT_TRUE(session.Suppr().empty());
+    EXPECT_EQ(session.window.unloads, 1) << "silent start-up closes the window";
+    EXPECT_EQ(session.window.ends, 0);
+  }
+}
+
+TEST(Cleanup, ANameMatchesOnlyAnInstalledPrinterOfExactlyTheSameText) {
+  Session session({L"HP LaserJet", L"hp laserjet", L"HP LaserJet ", L" HP LaserJet", L"HP LaserJet\t",
+                   L"HP", L"HP LaserJet 4250", L"Imprimante été", L"Imprimante Été", L""},
+                  {L"HP LaserJet", L"Imprimante Été", L"HP LaserJet 42"});
+  session.form->cmdLancer_Click();
+  EXPECT_EQ(session.Suppr(), (std::vector<std::wstring>{L"hp laserjet", L"HP LaserJet ", L" HP LaserJet",
+                                                         L"HP LaserJet\t", L"HP", L"HP LaserJet 4250",
+                                                         L"Imprimante été", L""}));
+}
+
+TEST(Cleanup, AnEmptyPrinterListMakesEveryRegistryNameStaleInRegistryOrder) {
+  Session session({L"Zèbre", L"Alpha", L"", L"Alpha", L"\\\\SERVER\\Queue"}, {});
+  session.form->cmdLancer_Click();
+  EXPECT_EQ(session.Suppr(), session.form->lstRegedit.Items());
+  EXPECT_EQ(session.Suppr().size(), 5u);
+}
+
+TEST(Cleanup, PressingTheButtonAgainRecomputesTheSameListRatherThanAddingToIt) {
+  Session session({L"Ancienne", L"Active", L"Perdue"}, {L"Active"});
+  session.window.AnswerNext(FakeWindowSystem::kIdNo);
+  session.window.AnswerNext(FakeWindowSystem::kIdNo);
+  session.form->cmdLancer_Click();
+  const std::vector<std::wstring> first = session.Suppr();
+  session.form->cmdLancer_Click();
+  EXPECT_EQ(first, (std::vector<std::wstring>{L"Ancienne", L"Perdue"}));
+  EXPECT_EQ(session.Suppr(), first);
+  ASSERT_EQ(session.window.boxes.size(), 2u);
+  EXPECT_EQ(session.window.boxes[1].text, session.window.boxes[0].text);
+  EXPECT_EQ(session.window.boxes[1].text, Confirmation(L"\t-Ancienne\r\n\t-Perdue"));
+}
+
+TEST(Cleanup, AnyAnswerButYesDeletesNothingAndKeepsTheWindowAndTheList) {
+  const struct {
+    const char* what;
+    int answer;
+  } answers[] = {{"No", FakeWindowSystem::kIdNo}, {"OK", 1}, {"Cancel", 2}, {"closed box", 0}};
+  for (const auto& a : answers) {
+    SCOPED_TRACE(a.what);
+    Session session({L"Ancienne", L"Active", L"Perdue"}, {L"Active"});
+    session.window.AnswerNext(a.answer);
+    session.form->cmdLancer_Click();
+    EXPECT_EQ(session.window.boxes.size(), 1u) << "no further message after the confirmation";
+    EXPECT_TRUE(session.RegistryUntouchedSinceStartUp()) << "the registry was touched";
+    EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Ancienne", L"Active", L"Perdue"}));
+    EXPECT_EQ(session.Suppr(), (std::vector<std::wstring>{L"Ancienne", L"Perdue"}));
+    EXPECT_EQ(session.window.unloads, 0);
+    EXPECT_EQ(session.window.ends, 0);
+  }
+}
+
+TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
+  Session session({L"Ancienne", L"Active", L"\\\\SERVER\\Queue", L"", L"active"}, {L"Active"});
+  session.window.AnswerNext(FakeWindowSystem::kIdYes);
+  session.form->cmdLancer_Click();
+
+  const std::vector<std::wstring> stale = {L"Ancienne", L"\\\\SERVER\\Queue", L"", L"active"};
+  EXPECT_EQ(session.Suppr(), stale);
+  EXPECT_EQ(session.DeletedNames(), stale) << "one deletion per listed name, in list order";
+  EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));
+
+  // Every deletion opens the Devices key of the current user for writing, and closes it.
+  const auto opens = session.CallsSinceStartUp(FakeRegistry::CallKind::Open);
+  ASSERT_EQ(opens.size(), stale.size());
+  for (const auto& open : opens) {
+    EXPECT_EQ(open.root, kHkcu);
+    EXPECT_EQ(open.path, kDevices);
+    EXPECT_EQ(open.options, 0u);
+    EXPECT_EQ(open.access, kKeyWrite);
+  }
+  EXPECT_TRUE(session.registry.OpenHandles().empty());
+
+  ASSERT_EQ(session.window.boxes.size(), 2u);
+  EXPECT_EQ(session.window.boxes[1].text, kDone);
+  EXPECT_EQ(session.window.boxes[1].title, kTitle);
+  EXPECT_EQ(session.window.boxes[1].style, kStyleInformationOk);
+  EXPECT_EQ(session.journal,
+            (Journal{"window.msgbox", "registry.open", "registry.delete", "registry.open",
+                     "registry.delete", "registry.open", "registry.delete", "registry.open",
+                     "registry.delete", "window.msgbox", "window.unload", "window.end"}));
+}
+
+TEST(Cleanup, YesReportsAndEndsEvenWhenDeletionsFail) {
+  struct Case {
+    const char* what;
+    void (*breakRegistry)(FakeRegistry&);
+    std::vector<std::wstring> left;
+  };
+  const Case cases[] = {
+      {"one deletion refused", [](FakeRegistry& r) { r.RefuseDelete(L"Ancienne"); },
+       {L"Ancienne", L"Active"}},
+      {"the key cannot be opened for writing", [](FakeRegistry& r) { r.RefuseAccess(kKeyWrite); },
+       {L"Ancienne", L"Active", L"Perdue"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Session session({L"Ancienne", L"Active", L"Perdue"}, {L"Active"});
+    c.breakRegistry(session.registry);
+    session.window.AnswerNext(FakeWindowSystem::kIdYes);
+    session.form->cmdLancer_Click();
+    EXPECT_EQ(session.WriteOpens(), 2u) << "every name is tried";
+    EXPECT_EQ(session.Devices(), c.left);
+    ASSERT_EQ(session.window.boxes.size(), 2u);
+    EXPECT_EQ(session.window.boxes[1].text, kDone);
+    EXPECT_EQ(session.window.unloads, 1);
+    EXPECT_EQ(session.window.ends, 1);
+  }
+}
+
+TEST(Cleanup, YesWithAValueAlreadyGoneGoesOnWithTheNextName) {
+  // The cleanup works on the list read at start-up; a value removed from the Devices key
+  // since then is still listed, and its deletion finds nothing.
+  Session session({L"Ancienne", L"Perdue"}, {});
+  const std::vector<std::wstring> listed = {L"Ancienne", L"Disparue", L"Perdue"};
+  session.form->lstRegedit.Clear();
+  for (const std::wstring& name : listed) session.form->lstRegedit.AddItem(name);
+  session.window.AnswerNext(FakeWindowSystem::kIdYes);
+  session.form->cmdLancer_Click();
+  const auto deletes = session.CallsSinceStartUp(FakeRegistry::CallKind::Delete);
+  ASSERT_EQ(deletes.size(), 3u);
+  EXPECT_EQ(deletes[1].name, L"Disparue");
+  EXPECT_EQ(deletes[1].status, FakeRegistry::kFileNotFound);
+  EXPECT_EQ(deletes[2].name, L"Perdue");
+  EXPECT_TRUE(session.Devices().empty());
+  ASSERT_EQ(session.window.boxes.size(), 2u);
+  EXPECT_EQ(session.window.boxes[1].text, kDone);
+  EXPECT_EQ(session.window.ends, 1);
+}
+
+TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
+  Session session({L"Ancienne", L"Active", L"\\\\SERVER\\Queue", L"", L"ACTIVE"}, {L"Active", L"Absente"},
+                  L"/s");
+  const std::vector<std::wstring> stale = {L"Ancienne", L"\\\\SERVER\\Queue", L"", L"ACTIVE"};
+  EXPECT_TRUE(session.window.boxes.empty());
+  EXPECT_EQ(session.Suppr(), stale);
+  const auto deletes = session.registry.CallsOf(FakeRegistry::CallKind::Delete);
+  ASSERT_EQ(deletes.size(), stale.size());
+  for (std::size_t k = 0; k < stale.size(); ++k) EXPECT_EQ(deletes[k].name, stale[k]);
+  for (const auto& open : session.registry.CallsOf(FakeRegistry::CallKind::Open)) {
+    if (open.access != kKeyWrite) continue;
+    EXPECT_EQ(open.root, kHkcu);
+    EXPECT_EQ(open.path, kDevices);
+  }
+  EXPECT_EQ(session.WriteOpens(), stale.size());
+  EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));
+  EXPECT_EQ(session.window.unloads, 1);
+  EXPECT_EQ(session.window.ends, 0) << "start-up closes the window; the cleanup does not end the program";
+}
+
+TEST(Cleanup, SilentStartUpGoesOnPastARefusedDeletion) {
+  Journal journal;
+  FakeWindowSystem window(&journal);
+  FakeRegistry registry(&journal);
+  registry.AddKey(kHkcu, kDevices);
+  for (const wchar_t* name : {L"Ancienne", L"Active", L"Perdue"}) registry.AddValue(kHkcu, kDevices, name);
+  registry.RefuseDelete(L"Ancienne");
+  FakePrinterSource printers({L"Active"});
+  FakeSpooler spooler;
+  Form1 form(Form1Services{window, printers, spooler, registry}, L"/s");
+  form.Form_Load();
+  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_EQ(registry.ValueNames(kHkcu, kDevices), (std::vector<std::wstring>{L"Ancienne", L"Active"}));
+  EXPECT_EQ(window.unloads, 1);
+}
+
+TEST(Cleanup, AFullListOf32767StaleNamesIsListedAndConfirmedWhole) {
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 32767; ++i) names.push_back(L"P" + std::to_wstring(i));
+  Session session(names, {});
+  session.form->cmdLancer_Click();
+  EXPECT_EQ(session.Suppr(), names);
+  ASSERT_EQ(session.window.boxes.size(), 1u);
+  const std::wstring& text = session.window.boxes[0].text;
+  std::size_t lines = 0;
+  for (std::size_t at = text.find(L"\r\n\t-"); at != std::wstring::npos; at = text.find(L"\r\n\t-", at + 1)) ++lines;
+  EXPECT_EQ(lines, 32767u);
+  EXPECT_NE(text.find(L"\r\n\t-P32766\r\nVoulez-vous supprimer ces lignes maintenant ?"), std::wstring::npos);
+}

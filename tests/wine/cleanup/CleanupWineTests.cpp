@@ -1,0 +1,519 @@
+// "Lancer nettoyage" and "/s" through the real NettoyageImprimantes.exe, the real registry
+// and the WMI test double, driven like a user: the message boxes as shown, the Devices key
+// afterwards, the exit code, and nothing else in the registry touched.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/win32/ControlIds.h"
+#include "support/ProductProcess.h"
+#include "support/RegistryExport.h"
+#include "support/ScratchKey.h"
+#include "support/WmiDouble.h"
+
+namespace {
+
+using wine_test::ProductProcess;
+
+constexpr wchar_t kDevicesPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
+constexpr wchar_t kDevicesExportPath[] = L"HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
+constexpr wchar_t kNothingStale[] = L"Il n'y a pas de mauvaise clés dans la base de registre ...";
+constexpr wchar_t kDone[] = L"Nettoyage terminé !";
+constexpr DWORD kWaitMilliseconds = 15000;
+
+std::wstring Confirmation(const std::vector<std::wstring>& staleNames) {
+  std::wstring lines;
+  for (const std::wstring& name : staleNames) {
+    if (!lines.empty()) lines += L"\r\n";
+    lines += L"\t-" + name;
+  }
+  return L"Liste des imprimantes à supprimer : \r\n" + lines + L"\r\nVoulez-vous supprimer ces lignes maintenant ?";
+}
+
+// The Devices key of the current user holds exactly the values a test gives it; whatever
+// the prefix had there (or the key's absence) comes back afterwards.
+class DevicesKey {
+ public:
+  DevicesKey() {
+    HKEY key = nullptr;
+    existed_ = RegOpenKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (existed_) {
+      RegCloseKey(key);
+      saved_ = Read();
+    }
+    Clear();
+  }
+  ~DevicesKey() {
+    Clear();
+    if (!existed_) {
+      RegDeleteKeyW(HKEY_CURRENT_USER, kDevicesPath);
+      return;
+    }
+    for (const auto& [name, value] : saved_.values) Set(name, value);
+  }
+  DevicesKey(const DevicesKey&) = delete;
+  DevicesKey& operator=(const DevicesKey&) = delete;
+
+  void Seed(const std::wstring& name, const std::wstring& data) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.c_str());
+    Set(name, {REG_SZ, std::vector<std::uint8_t>(bytes, bytes + (data.size() + 1) * sizeof(wchar_t))});
+  }
+
+  // The values of the key, with their types and data.
+  static wine_test::RegistryKeyContents Read() {
+    const wine_test::RegistryExport exported = wine_test::ExportRegistry(HKEY_CURRENT_USER, L"HKCU", kDevicesPath);
+    auto found = exported.find(kDevicesExportPath);
+    EXPECT_NE(found, exported.end());
+    return found == exported.end() ? wine_test::RegistryKeyContents{} : found->second;
+  }
+
+ private:
+  static void Set(const std::wstring& name, const wine_test::RegistryValue& value) {
+    const LSTATUS status = RegSetKeyValueW(HKEY_CURRENT_USER, kDevicesPath, name.c_str(), value.type,
+                                           value.data.data(), static_cast<DWORD>(value.data.size()));
+    ASSERT_EQ(status, ERROR_SUCCESS) << "cannot set a value of the Devices key";
+  }
+  // Leaves the key there and empty.
+  static void Clear() {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    for (const std::wstring& name : wine_test::ValueNames(kDevicesPath)) {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kDevicesPath, name.c_str());
+    }
+    ASSERT_TRUE(wine_test::ValueNames(kDevicesPath).empty()) << "the Devices key could not be emptied";
+  }
+
+  bool existed_ = false;
+  wine_test::RegistryKeyContents saved_;
+};
+
+enum class Icon { None, Information, Exclamation, Error, Question };
+
+const char* IconName(Icon icon) {
+  switch (icon) {
+    case Icon::None: return "none";
+    case Icon::Information: return "information";
+    case Icon::Exclamation: return "exclamation";
+    case Icon::Error: return "error";
+    case Icon::Question: return "question";
+  }
+  return "?";
+}
+
+// The icon a message box shows. Its icon handle belongs to the product's process and cannot
+// be read from here, so the icon control's pixels on the screen are compared with each
+// standard icon drawn here over the same background.
+Icon ShownIcon(HWND box) {
+  HWND iconControl = nullptr;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (wine_test::ClassName(child) == L"Static" && IsWindowVisible(child) &&
+        (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+      iconControl = child;
+    }
+  }
+  if (!iconControl) return Icon::None;
+  RECT rect;
+  GetWindowRect(iconControl, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+
+  HDC screen = GetDC(nullptr);
+  const auto capture = [&](auto draw) {
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    draw(memory);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(memory, x, y));
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+  };
+  const std::vector<COLORREF> shown =
+      capture([&](HDC memory) { BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY); });
+  const COLORREF background = GetPixel(screen, rect.left - 3, rect.top + 2);
+
+  const struct {
+    Icon icon;
+    const wchar_t* resource;
+  } candidates[] = {{Icon::Information, IDI_INFORMATION}, {Icon::Exclamation, IDI_EXCLAMATION},
+                    {Icon::Error, IDI_HAND}, {Icon::Question, IDI_QUESTION}};
+  Icon match = Icon::None;
+  int matches = 0;
+  for (const auto& candidate : candidates) {
+    const std::vector<COLORREF> drawn = capture([&](HDC memory) {
+      HBRUSH brush = CreateSolidBrush(background);
+      RECT all{0, 0, width, height};
+      FillRect(memory, &all, brush);
+      DeleteObject(brush);
+      DrawIconEx(memory, 0, 0, LoadIconW(nullptr, candidate.resource), 0, 0, 0, nullptr, DI_NORMAL);
+    });
+    if (drawn == shown) {
+      match = candidate.icon;
+      ++matches;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return matches == 1 ? match : Icon::None;
+}
+
+// A message box as the user sees it.
+struct BoxView {
+  std::wstring text;
+  std::set<int> buttons;     // ids of the visible push buttons
+  std::set<int> defaults;    // ids of the buttons drawn as the default one
+  Icon icon = Icon::None;
+};
+
+BoxView View(HWND box) {
+  BoxView view;
+  view.text = wine_test::MessageBoxText(box);
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (wine_test::ClassName(child) != L"Button" || !IsWindowVisible(child)) continue;
+    view.buttons.insert(GetDlgCtrlID(child));
+    if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) view.defaults.insert(GetDlgCtrlID(child));
+  }
+  view.icon = ShownIcon(box);
+  return view;
+}
+
+// Waits until the box is gone from the screen.
+bool WaitForBoxToClose(HWND box) {
+  const ULONGLONG deadline = GetTickCount64() + kWaitMilliseconds;
+  while (IsWindow(box) && IsWindowVisible(box)) {
+    if (GetTickCount64() > deadline) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// The product run with "/s" from its start to its end, looking for visible windows of its
+// process all along (ProductProcess would first wait for the process to be idle).
+struct WatchedRun {
+  bool ended = false;
+  DWORD exitCode = 0;
+  std::vector<std::wstring> windowsSeen;  // class and caption of each visible window seen
+};
+
+WatchedRun RunWatchingWindows(const std::wstring& arguments, const ProductProcess::Environment& extra) {
+  WatchedRun run;
+  std::wstring commandLine = L"\"" + wine_test::ProductPath() + L"\" " + arguments;
+  std::vector<wchar_t> environment;
+  if (wchar_t* current = GetEnvironmentStringsW()) {
+    for (const wchar_t* entry = current; *entry; entry += wcslen(entry) + 1) {
+      environment.insert(environment.end(), entry, entry + wcslen(entry) + 1);
+    }
+    FreeEnvironmentStringsW(current);
+  }
+  for (const auto& [name, value] : extra) {
+    const std::wstring entry = name + L"=" + value;
+    environment.insert(environment.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+  }
+  environment.push_back(L'\0');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                      environment.data(), nullptr, &startup, &info)) {
+    ADD_FAILURE() << "cannot start the product, error " << GetLastError();
+    return run;
+  }
+  CloseHandle(info.hThread);
+  struct Search {
+    DWORD processId;
+    std::vector<std::wstring>* seen;
+  } search{info.dwProcessId, &run.windowsSeen};
+  const ULONGLONG deadline = GetTickCount64() + kWaitMilliseconds;
+  for (;;) {
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(context);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          if (owner == s->processId && IsWindowVisible(window)) {
+            const std::wstring seen = wine_test::ClassName(window) + L" \"" + wine_test::WindowText(window) + L"\"";
+            if (std::find(s->seen->begin(), s->seen->end(), seen) == s->seen->end()) s->seen->push_back(seen);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (WaitForSingleObject(info.hProcess, 2) == WAIT_OBJECT_0) break;
+    if (GetTickCount64() > deadline) {
+      TerminateProcess(info.hProcess, 99);
+      WaitForSingleObject(info.hProcess, 5000);
+      CloseHandle(info.hProcess);
+      return run;
+    }
+  }
+  run.ended = GetExitCodeProcess(info.hProcess, &run.exitCode) != 0;
+  CloseHandle(info.hProcess);
+  return run;
+}
+
+// The parts of the registry a run could touch by mistake: the whole of the current user's
+// tree and the machine's software tree.
+struct RegistryState {
+  wine_test::RegistryExport currentUser = wine_test::ExportRegistry(HKEY_CURRENT_USER, L"HKCU", L"");
+  wine_test::RegistryExport machineSoftware = wine_test::ExportRegistry(HKEY_LOCAL_MACHINE, L"HKLM", L"Software");
+};
+
+std::vector<std::wstring> Changes(const RegistryState& before, const RegistryState& after) {
+  std::vector<std::wstring> changes = wine_test::RegistryDifferences(before.currentUser, after.currentUser);
+  const std::vector<std::wstring> machine = wine_test::RegistryDifferences(before.machineSoftware, after.machineSoftware);
+  changes.insert(changes.end(), machine.begin(), machine.end());
+  std::sort(changes.begin(), changes.end());
+  return changes;
+}
+
+std::vector<std::wstring> Removals(const std::vector<std::wstring>& staleNames) {
+  std::vector<std::wstring> removals;
+  for (const std::wstring& name : staleNames) {
+    removals.push_back(L"value removed: " + std::wstring(kDevicesExportPath) + L" [" + name + L"]");
+  }
+  std::sort(removals.begin(), removals.end());
+  return removals;
+}
+
+// A Devices key with live printers (the double serves them) and stale ones among them: a
+// network connection, a name differing only in case from a printer WMI reports, one with a
+// trailing blank, an accented one and the key's default value. The registry compares names
+// without regard to case, so the case variant's counterpart is served but not registered.
+class CleanupOnWine : public testing::Test {
+ protected:
+  const std::vector<std::wstring> live_ = {L"HP LaserJet 4250", L"\\\\SERVER\\Queue", L"Microsoft Print to PDF"};
+  const std::vector<std::wstring> served_ = {L"HP LaserJet 4250", L"\\\\SERVER\\Queue", L"Microsoft Print to PDF",
+                                             L"Brother HL-2030"};
+  const std::vector<std::wstring> stale_ = {L"", L"\\\\SERVER\\Ancienne", L"Canon iR-ADV C5535",
+                                            L"brother hl-2030", L"HP LaserJet 4250 ", L"Imprimante Été"};
+
+  void SetUp() override {
+    int port = 0;
+    for (const auto* names : {&live_, &stale_}) {
+      for (const std::wstring& name : *names) {
+        devices_.Seed(name, L"winspool,Ne0" + std::to_wstring(port++) + L":");
+      }
+    }
+    ASSERT_EQ(wine_test::ValueNames(kDevicesPath).size(), live_.size() + stale_.size())
+        << "two seeded names fell together in the registry";
+  }
+
+  // The stale names in the order the registry lists them, which is the order of lstRegedit.
+  std::vector<std::wstring> StaleInRegistryOrder() const {
+    std::vector<std::wstring> ordered;
+    for (const std::wstring& name : wine_test::ValueNames(kDevicesPath)) {
+      if (std::find(served_.begin(), served_.end(), name) == served_.end()) ordered.push_back(name);
+    }
+    return ordered;
+  }
+
+  // The product started interactively, its window shown, "Lancer nettoyage" pressed.
+  HWND PressLancer(ProductProcess& product) {
+    HWND window = product.WaitForWindow(wine_test::kMainWindowCaption, kWaitMilliseconds);
+    if (!window) {
+      ADD_FAILURE() << "the main window did not appear";
+      return nullptr;
+    }
+    wine_test::Press(GetDlgItem(window, control_ids::kCmdLancer));
+    return window;
+  }
+
+  DevicesKey devices_;
+};
+
+TEST_F(CleanupOnWine, NothingStaleShowsTheInformationMessageWithOnlyOkAndTheWindowStays) {
+  const struct {
+    const char* what;
+    std::vector<std::wstring> registryNames;
+    std::vector<std::wstring> printers;
+  } cases[] = {
+      {"every device installed", {L"HP LaserJet 4250", L"\\\\SERVER\\Queue"},
+       {L"\\\\SERVER\\Queue", L"Autre", L"HP LaserJet 4250"}},
+      {"both lists empty", {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    DevicesKey devices;
+    for (const std::wstring& name : c.registryNames) devices.Seed(name, L"winspool,Ne00:");
+    const wine_test::RegistryKeyContents before = DevicesKey::Read();
+    wine_test::WmiDouble wmi({c.printers});
+    ProductProcess product(L"", wmi.Environment());
+    HWND window = PressLancer(product);
+    ASSERT_NE(window, nullptr);
+    HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+    ASSERT_NE(box, nullptr) << "no message box titled Message QUORVANE";
+
+    const BoxView view = View(box);
+    EXPECT_EQ(view.text, kNothingStale);
+    EXPECT_EQ(view.buttons, std::set<int>{IDOK});
+    EXPECT_EQ(view.icon, Icon::Information) << "shown: " << IconName(view.icon);
+
+    wine_test::PressMessageBoxButton(box, IDOK);
+    ASSERT_TRUE(WaitForBoxToClose(box));
+    EXPECT_TRUE(IsWindowVisible(window)) << "the window must stay open";
+    EXPECT_TRUE(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)).empty());
+    EXPECT_EQ(DevicesKey::Read(), before);
+
+    wine_test::Press(GetDlgItem(window, control_ids::kCmdSortir));
+    DWORD exitCode = 1;
+    EXPECT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+  }
+}
+
+TEST_F(CleanupOnWine, StaleNamesAreConfirmedInAYesNoBoxWithTheExclamationIconAndYesAsDefault) {
+  const struct {
+    const char* what;
+    std::vector<std::wstring> staleKept;  // the double serves every other seeded name
+    std::wstring expectedText;
+  } cases[] = {
+      {"one stale name", {L"Canon iR-ADV C5535"},
+       L"Liste des imprimantes à supprimer : \r\n\t-Canon iR-ADV C5535\r\nVoulez-vous supprimer ces lignes maintenant ?"},
+      {"two stale names, the key's default value among them", {L"Canon iR-ADV C5535", L""},
+       L"Liste des imprimantes à supprimer : \r\n\t-\r\n\t-Canon iR-ADV C5535\r\nVoulez-vous supprimer ces lignes maintenant ?"},
+      {"every stale name", stale_, Confirmation(StaleInRegistryOrder())},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::wstring> printers = served_;
+    for (const std::wstring& name : stale_) {
+      if (std::find(c.staleKept.begin(), c.staleKept.end(), name) == c.staleKept.end()) printers.push_back(name);
+    }
+    wine_test::WmiDouble wmi({printers});
+    ProductProcess product(L"", wmi.Environment());
+    HWND window = PressLancer(product);
+    ASSERT_NE(window, nullptr);
+    HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+    ASSERT_NE(box, nullptr) << "no message box titled Message QUORVANE";
+
+    const BoxView view = View(box);
+    EXPECT_EQ(view.text, c.expectedText);
+    EXPECT_EQ(view.buttons, (std::set<int>{IDYES, IDNO}));
+    EXPECT_EQ(view.defaults, std::set<int>{IDYES});
+    EXPECT_EQ(view.icon, Icon::Exclamation) << "shown: " << IconName(view.icon);
+
+    wine_test::PressMessageBoxButton(box, IDNO);
+    ASSERT_TRUE(WaitForBoxToClose(box));
+    wine_test::Press(GetDlgItem(window, control_ids::kCmdSortir));
+    DWORD exitCode = 1;
+    EXPECT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
+  }
+}
+
+TEST_F(CleanupOnWine, NoLeavesTheRegistryAndTheWindowAsTheyWereWithTheStaleNamesListed) {
+  const wine_test::RegistryKeyContents before = DevicesKey::Read();
+  wine_test::WmiDouble wmi({served_});
+  ProductProcess product(L"", wmi.Environment());
+  HWND window = PressLancer(product);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstWMI)), served_);
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstRegedit)), wine_test::ValueNames(kDevicesPath));
+  HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+  ASSERT_NE(box, nullptr);
+  wine_test::PressMessageBoxButton(box, IDNO);
+  ASSERT_TRUE(WaitForBoxToClose(box));
+
+  // Nothing follows the No: no other message, the window stays with the names listed.
+  EXPECT_EQ(product.WaitForMessageBox(wine_test::kMessageBoxTitle, 500), nullptr);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), StaleInRegistryOrder());
+  EXPECT_EQ(DevicesKey::Read(), before);
+  DWORD exitCode = 0;
+  EXPECT_FALSE(product.WaitForExit(0, exitCode)) << "the program ended after No";
+
+  // Pressing again lists the same names once more, not twice.
+  wine_test::Press(GetDlgItem(window, control_ids::kCmdLancer));
+  box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(StaleInRegistryOrder()));
+  wine_test::PressMessageBoxButton(box, IDNO);
+  ASSERT_TRUE(WaitForBoxToClose(box));
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), StaleInRegistryOrder());
+  EXPECT_EQ(DevicesKey::Read(), before);
+
+  wine_test::Press(GetDlgItem(window, control_ids::kCmdSortir));
+  EXPECT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
+  EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(CleanupOnWine, YesRemovesExactlyTheStaleValuesReportsAndEndsWithExitCodeZero) {
+  const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
+  const std::vector<std::wstring> stale = StaleInRegistryOrder();
+  const RegistryState before;
+  {
+    wine_test::WmiDouble wmi({served_});
+    ProductProcess product(L"", wmi.Environment());
+    ASSERT_NE(PressLancer(product), nullptr);
+    HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(wine_test::MessageBoxText(box), Confirmation(stale));
+    wine_test::PressMessageBoxButton(box, IDYES);
+    ASSERT_TRUE(WaitForBoxToClose(box));
+
+    HWND done = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+    ASSERT_NE(done, nullptr) << "no completion message";
+    const BoxView view = View(done);
+    EXPECT_EQ(view.text, kDone);
+    EXPECT_EQ(view.buttons, std::set<int>{IDOK});
+    EXPECT_EQ(view.icon, Icon::Information) << "shown: " << IconName(view.icon);
+    // The deletions are done by the time the completion message shows.
+    EXPECT_EQ(wine_test::ValueNames(kDevicesPath).size(), live_.size());
+
+    wine_test::PressMessageBoxButton(done, IDOK);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end";
+    EXPECT_EQ(exitCode, 0u);
+  }
+  const RegistryState after;
+
+  EXPECT_EQ(Changes(before, after), Removals(stale));
+  const wine_test::RegistryKeyContents devicesAfter = DevicesKey::Read();
+  ASSERT_EQ(devicesAfter.values.size(), live_.size());
+  for (const std::wstring& name : live_) {
+    ASSERT_TRUE(devicesAfter.values.contains(name)) << testing::PrintToString(name);
+    EXPECT_EQ(devicesAfter.values.at(name), devicesBefore.values.at(name)) << testing::PrintToString(name);
+  }
+}
+
+TEST_F(CleanupOnWine, SilentRunRemovesExactlyTheStaleValuesShowsNothingAndExitsZero) {
+  const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
+  const std::vector<std::wstring> stale = StaleInRegistryOrder();
+  const RegistryState before;
+  wine_test::WmiDouble wmi({served_});
+  const WatchedRun run = RunWatchingWindows(L"/s", wmi.Environment());
+  const RegistryState after;
+
+  ASSERT_TRUE(run.ended) << "the silent run did not end";
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
+  EXPECT_EQ(Changes(before, after), Removals(stale));
+  const wine_test::RegistryKeyContents devicesAfter = DevicesKey::Read();
+  ASSERT_EQ(devicesAfter.values.size(), live_.size());
+  for (const std::wstring& name : live_) {
+    ASSERT_TRUE(devicesAfter.values.contains(name)) << testing::PrintToString(name);
+    EXPECT_EQ(devicesAfter.values.at(name), devicesBefore.values.at(name)) << testing::PrintToString(name);
+  }
+}
+
+TEST_F(CleanupOnWine, SilentRunWithNothingStaleChangesNothing) {
+  std::vector<std::wstring> printers = served_;
+  printers.insert(printers.end(), stale_.begin(), stale_.end());
+  const RegistryState before;
+  wine_test::WmiDouble wmi({printers});
+  const WatchedRun run = RunWatchingWindows(L"/s", wmi.Environment());
+  const RegistryState after;
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
+  EXPECT_EQ(Changes(before, after), std::vector<std::wstring>{});
+}
+
+}  // namespace
