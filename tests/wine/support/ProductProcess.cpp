@@ -61,7 +61,8 @@ std::wstring BinDirectory() {
 
 std::wstring ProductPath() { return BinDirectory() + L"\\NettoyageImprimantes.exe"; }
 
-ProductProcess::ProductProcess(const std::wstring& arguments, const Environment& extra) {
+ProductProcess::ProductProcess(const std::wstring& arguments, const Environment& extra,
+                               bool waitUntilIdle) {
   std::wstring commandLine = L"\"" + ProductPath() + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   std::vector<wchar_t> environment = EnvironmentBlock(extra);
@@ -76,7 +77,7 @@ ProductProcess::ProductProcess(const std::wstring& arguments, const Environment&
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   id_ = info.dwProcessId;
-  WaitForInputIdle(process_, 10000);
+  if (waitUntilIdle) WaitForInputIdle(process_, 10000);
 }
 
 ProductProcess::~ProductProcess() {

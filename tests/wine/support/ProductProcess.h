@@ -21,8 +21,10 @@ class ProductProcess {
   using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
 
   // Starts the product with this argument text (after the quoted program path) and these
-  // environment variables added to the test's own.
-  explicit ProductProcess(const std::wstring& arguments, const Environment& extra = {});
+  // environment variables added to the test's own. Unless told not to, waits until the
+  // product is idle (its event loop or a message box runs, or it has ended).
+  explicit ProductProcess(const std::wstring& arguments, const Environment& extra = {},
+                          bool waitUntilIdle = true);
   // Ends the process if the test left it running.
   ~ProductProcess();
   ProductProcess(const ProductProcess&) = delete;

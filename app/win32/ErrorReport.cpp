@@ -1,0 +1,36 @@
+#include "app/win32/ErrorReport.h"
+
+#include <new>
+#include <string>
+
+#include "common/AppError.h"
+
+namespace error_report {
+namespace {
+
+std::wstring ReportTextOfCurrentException() {
+  try {
+    throw;
+  } catch (const AppError& error) {
+    return error.ReportText();
+  } catch (const std::bad_alloc&) {
+    return AppError(L"mémoire insuffisante", ERROR_NOT_ENOUGH_MEMORY).ReportText();
+  } catch (...) {
+    return AppError(L"erreur inattendue", E_UNEXPECTED).ReportText();
+  }
+}
+
+}  // namespace
+
+void ReportCurrentException(HWND owner) noexcept {
+  std::wstring text;
+  try {
+    text = ReportTextOfCurrentException();
+  } catch (...) {
+    // Building the text failed (out of memory): the report still names an error.
+  }
+  const wchar_t* shown = text.empty() ? L"Erreur d'exécution" : text.c_str();
+  MessageBoxW(owner, shown, kTitle, kStyle);
+}
+
+}  // namespace error_report

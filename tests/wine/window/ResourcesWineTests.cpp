@@ -1,0 +1,88 @@
+// What the program's file declares to Windows: its manifest (per-monitor DPI awareness,
+// common controls 6, no elevation, the Windows versions it knows) and its version resource.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "support/ProductProcess.h"
+
+namespace wine_test {
+namespace {
+
+std::string ProductManifest() {
+  HMODULE product = LoadLibraryExW(ProductPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!product) {
+    ADD_FAILURE() << "cannot open the program's file, error " << GetLastError();
+    return {};
+  }
+  std::string manifest;
+  if (HRSRC found = FindResourceW(product, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {  // RT_MANIFEST
+    if (HGLOBAL loaded = LoadResource(product, found)) {
+      manifest.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(product, found));
+    }
+  }
+  FreeLibrary(product);
+  return manifest;
+}
+
+std::wstring VersionString(const std::vector<BYTE>& info, const std::wstring& name) {
+  void* value = nullptr;
+  UINT length = 0;
+  const std::wstring path = L"\\StringFileInfo\\040C04B0\\" + name;
+  if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0) return {};
+  return static_cast<const wchar_t*>(value);
+}
+
+TEST(ProgramFile, ItsManifestAsksForPerMonitorDpiAwarenessCommonControls6AndNoElevation) {
+  const std::string manifest = ProductManifest();
+  ASSERT_FALSE(manifest.empty()) << "the program has no manifest";
+  const char* expected[] = {
+      "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>",
+      "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+      "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+      "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+      "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+      "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // Windows 8
+      "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // Windows 8.1
+      "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
+  };
+  for (const char* part : expected) {
+    EXPECT_NE(manifest.find(part), std::string::npos) << "missing from the manifest: " << part;
+  }
+}
+
+TEST(ProgramFile, ItsVersionResourceIsFrenchAndNamesTheProduct) {
+  const std::wstring path = ProductPath();
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
+  ASSERT_NE(size, 0u) << "the program has no version resource";
+  std::vector<BYTE> info(size);
+  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, info.data()));
+
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  }* translation = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  ASSERT_GE(length, sizeof(Translation));
+  EXPECT_EQ(translation->language, 0x040C);  // French (France)
+  EXPECT_EQ(translation->codePage, 1200);    // Unicode
+
+  EXPECT_EQ(VersionString(info, L"ProductName"), L"Nettoyage des imprimantes");
+  EXPECT_EQ(VersionString(info, L"OriginalFilename"), L"NettoyageImprimantes.exe");
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  const std::wstring fileVersion = VersionString(info, L"FileVersion");
+  const std::wstring fromNumbers = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
+                                   std::to_wstring(LOWORD(fixed->dwFileVersionMS)) + L"." +
+                                   std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
+                                   std::to_wstring(LOWORD(fixed->dwFileVersionLS));
+  EXPECT_EQ(fileVersion, fromNumbers) << "the text and the numbers of the file version agree";
+  EXPECT_NE(fixed->dwFileVersionMS | fixed->dwFileVersionLS, 0u);
+}
+
+}  // namespace
+}  // namespace wine_test
