@@ -92,8 +92,12 @@ import -window root "$work/screen.png"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 convert "$work/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$output"
 
-# "Sortir": its centre, in twips, converted at the window's DPI.
-xdotool mousemove $((X + (7680 + 1335 / 2) * dpi / 1440)) $((Y + (4680 + 375 / 2) * dpi / 1440)) click 1
+# "Sortir": its centre, in twips, converted at the window's DPI, measured from the client
+# area's bottom-right corner, which lies a thin frame border inside the window's own (Wine draws
+# the frame and caption itself in the test prefixes).
+border=$((3 * dpi / 96))
+xdotool mousemove $((X + WIDTH - border - (9150 - 7680 - 1335 / 2) * dpi / 1440)) \
+                  $((Y + HEIGHT - border - (5205 - 4680 - 375 / 2) * dpi / 1440)) click 1
 status=0
 for _ in $(seq 100); do
   kill -0 "$program_pid" 2>/dev/null || break

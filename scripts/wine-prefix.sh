@@ -69,27 +69,47 @@ stop() {
   rm -f "$dir/xvfb.pid"
 }
 
+# One attempt at making both prefixes; "create" retries it, since a prefix that fails to boot
+# once (a passing clash over an X display, a wineserver still exiting) usually boots the next time.
+create_once() {
+  local root=$1 double_dll=${2:-}
+  stop "$root/96"
+  stop "$root/144"
+  rm -rf "$root" && mkdir -p "$root/96" "$root/144"
+  start_display "$root/96"
+  start_display "$root/144"
+  in_prefix "$root/96" wine wineboot -i || { echo "wineboot failed in $root/96" >&2; return 1; }
+  in_prefix "$root/96" wineserver -w
+  [ -f "$root/96/prefix/system.reg" ] || { echo "Wine prefix was not created in $root/96" >&2; return 1; }
+  # Without a window manager, Wine's X11 driver waits about two seconds for one whenever a
+  # window closes; Wine drawing its own frames, as Windows does, removes that wait.
+  in_prefix "$root/96" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f ||
+    { echo "cannot set Wine's X11 driver options in $root/96" >&2; return 1; }
+  if [ -n "$double_dll" ]; then
+    register_wmi_double "$root/96" "$double_dll" || return 1
+  fi
+  in_prefix "$root/96" wineserver -w
+  cp -a "$root/96/prefix" "$root/144/prefix"
+  in_prefix "$root/144" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f ||
+    { echo "cannot set 144 DPI in $root/144" >&2; return 1; }
+  in_prefix "$root/144" wineserver -w
+  start_server "$root/96" || { echo "cannot start the wineserver of $root/96" >&2; return 1; }
+  start_server "$root/144" || { echo "cannot start the wineserver of $root/144" >&2; return 1; }
+  echo "Wine prefixes ready: $root/96 (display :$(cat "$root/96/display")), $root/144 (display :$(cat "$root/144/display"))"
+}
+
 case "${1:-}" in
   create)
-    root=$2
-    stop "$root/96"
-    stop "$root/144"
-    rm -rf "$root" && mkdir -p "$root/96" "$root/144"
-    start_display "$root/96"
-    start_display "$root/144"
-    in_prefix "$root/96" wine wineboot -i
-    in_prefix "$root/96" wineserver -w
-    [ -f "$root/96/prefix/system.reg" ] || { echo "Wine prefix was not created in $root/96" >&2; exit 1; }
-    if [ -n "${3:-}" ]; then
-      register_wmi_double "$root/96" "$3"
-      in_prefix "$root/96" wineserver -w
-    fi
-    cp -a "$root/96/prefix" "$root/144/prefix"
-    in_prefix "$root/144" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f
-    in_prefix "$root/144" wineserver -w
-    start_server "$root/96"
-    start_server "$root/144"
-    echo "Wine prefixes ready: $root/96 (display :$(cat "$root/96/display")), $root/144 (display :$(cat "$root/144/display"))"
+    for attempt in 1 2 3; do
+      # A separate process, so that errexit holds inside the attempt.
+      if "$0" create-once "$2" "${3:-}"; then exit 0; fi
+      echo "Making the Wine test prefixes failed (attempt $attempt of 3)" >&2
+      sleep 2
+    done
+    exit 1
+    ;;
+  create-once)
+    create_once "$2" "${3:-}"
     ;;
   destroy)
     stop "$2/96"
