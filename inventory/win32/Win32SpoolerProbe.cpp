@@ -5,9 +5,28 @@
 
 #include <vector>
 
+#include "common/win32/Raii.h"
+
 namespace inventory {
+namespace {
+
+// winspool.drv is not among the DLLs Windows protects by name: imported statically, a file of
+// that name beside the program would be loaded, before wWinMain, instead of the system's. It
+// is loaded here from the system directory only.
+using EnumPrintersFunction = decltype(&EnumPrintersW);
+
+void UnloadModule(HMODULE module) { ::FreeLibrary(module); }
+using UniqueModule = win32::UniqueHandle<HMODULE, UnloadModule>;
+
+}  // namespace
 
 std::uint32_t Win32SpoolerProbe::Query() {
+  const UniqueModule spooler(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  if (!spooler) return GetLastError();
+  const auto enumPrinters = reinterpret_cast<EnumPrintersFunction>(
+      reinterpret_cast<void*>(GetProcAddress(spooler.get(), "EnumPrintersW")));
+  if (!enumPrinters) return GetLastError();
+
   constexpr DWORD kFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
   constexpr DWORD kLevel = 4;  // names and attributes only: the cheapest level that lists connections
   DWORD needed = 0;
@@ -15,8 +34,8 @@ std::uint32_t Win32SpoolerProbe::Query() {
   std::vector<BYTE> buffer;
   // A printer added between the size query and the listing asks for a bigger buffer again.
   for (int attempt = 0; attempt < 4; ++attempt) {
-    if (EnumPrintersW(kFlags, nullptr, kLevel, buffer.empty() ? nullptr : buffer.data(),
-                      static_cast<DWORD>(buffer.size()), &needed, &returned)) {
+    if (enumPrinters(kFlags, nullptr, kLevel, buffer.empty() ? nullptr : buffer.data(),
+                     static_cast<DWORD>(buffer.size()), &needed, &returned)) {
       return 0;
     }
     const DWORD error = GetLastError();

@@ -1,0 +1,94 @@
+// Seeds a Wine prefix for the whole-program benchmark, and checks it afterwards:
+//   BenchSeedDevices seed REGISTRY_COUNT PRINTER_COUNT CONFIG_PATH
+//     replaces the Devices key's values by REGISTRY_COUNT device names and writes the WMI
+//     test double's configuration (CONFIG_PATH) so that it serves PRINTER_COUNT printers,
+//     every other registry name among them (bench/PrinterNames.h);
+//   BenchSeedDevices count
+//     prints the number of values under the Devices key.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "bench/PrinterNames.h"
+#include "inventory/DevicesKey.h"
+#include "tests/wmi_double/WmiDoubleProtocol.h"
+
+namespace {
+
+std::string ToUtf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
+bool WriteDoubleConfiguration(const std::wstring& path, const std::vector<std::wstring>& printers) {
+  std::wstring text = L"failure None\n";
+  for (const std::wstring& printer : printers) text += L"printer " + printer + L"\n";
+  const std::string bytes = ToUtf8(text);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return wrote && written == bytes.size();
+}
+
+int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring& configPath) {
+  const bench::PrinterNameSet names = bench::MakePrinterNames(registryCount, printerCount);
+  // A fresh key: deleting it whole is one call, where deleting its values one by one is many.
+  RegDeleteTreeW(HKEY_CURRENT_USER, inventory::kDevicesKeyPath);
+  HKEY key = nullptr;
+  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, inventory::kDevicesKeyPath, 0, nullptr, 0, KEY_SET_VALUE,
+                                   nullptr, &key, nullptr);
+  if (status != ERROR_SUCCESS) {
+    std::fprintf(stderr, "cannot create the Devices key: %ld\n", static_cast<long>(status));
+    return 1;
+  }
+  // What Windows writes for a device: driver, port.
+  static const wchar_t kData[] = L"winspool,Ne00:";
+  for (const std::wstring& name : names.registry) {
+    status = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kData), sizeof kData);
+    if (status != ERROR_SUCCESS) break;
+  }
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS) {
+    std::fprintf(stderr, "cannot write a device value: %ld\n", static_cast<long>(status));
+    return 1;
+  }
+  if (!WriteDoubleConfiguration(configPath, names.printers)) {
+    std::fprintf(stderr, "cannot write the WMI double's configuration\n");
+    return 1;
+  }
+  std::printf("seeded %zu device values, %zu printers\n", names.registry.size(), names.printers.size());
+  return 0;
+}
+
+int Count() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, inventory::kDevicesKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    std::printf("0\n");
+    return 0;
+  }
+  DWORD values = 0;
+  const LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                                          nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS) return 1;
+  std::printf("%lu\n", values);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 5 && std::wcscmp(argv[1], L"seed") == 0) {
+    return Seed(std::wcstoul(argv[2], nullptr, 10), std::wcstoul(argv[3], nullptr, 10), argv[4]);
+  }
+  if (argc == 2 && std::wcscmp(argv[1], L"count") == 0) return Count();
+  std::fprintf(stderr, "usage: BenchSeedDevices seed REGISTRY_COUNT PRINTER_COUNT CONFIG_PATH | count\n");
+  return 2;
+}

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Whole-program benchmark under Wine, in a throwaway prefix whose Devices key holds 32767
+# values and whose WMI test double serves 16384 printers, every other registry name among
+# them (so 16383 names are stale):
+#   scripts/bench-wine.sh [BUILD_DIR] [RUNS]
+# BUILD_DIR is a Windows build (default build/windows, built beforehand with
+# `cmake --build --preset windows`); RUNS (default 5) runs of each case, median reported.
+# The cases, each run re-seeded first:
+#   silent    the product with "/s", from its start to its exit;
+#   floor     bench/win32's floor: one enumeration through Module1::EnumRegValues and one
+#             Module1::DeleteRegValue per stale name, from its start to its exit;
+#   window    the product started interactively, until its window shows lstRegedit with
+#             32767 entries and lstWMI with 16384;
+# and, to say where the time goes, the window start-up with: both sources empty (start-up
+# alone), the printers only, the printers only with the double's log turned off (its path
+# taken by a folder), the registry only, and 32767 entries in both lists.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build/windows}
+runs=${2:-5}
+bin=$(cd "$build/bin" && pwd)
+for program in NettoyageImprimantes.exe WmiDouble.dll BenchSeedDevices.exe BenchCleanupFloor.exe BenchDriver.exe; do
+  [ -f "$bin/$program" ] || { echo "missing $bin/$program: build the Windows tree first" >&2; exit 1; }
+done
+
+readonly registry_count=32767
+readonly printer_count=16384
+readonly live_count=$(((registry_count + 1) / 2))
+
+root=$(mktemp -d /tmp/bench-wine.XXXXXX)
+cleanup() {
+  bash scripts/wine-prefix.sh destroy "$root" >/dev/null 2>&1 || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+bash scripts/wine-prefix.sh create "$root" "$bin/WmiDouble.dll" >/dev/null
+prefix=$root/96
+work=$root/work
+mkdir -p "$work"
+config_unix=$work/double.txt
+export PRINTER_CLEANUP_WMI_DOUBLE="Z:${config_unix//\//\\}"
+
+in_wine() { bash scripts/wine-run.sh "$prefix" "$@"; }
+
+# Runs a benchmark program; on failure shows what it printed and stops.
+run_program() {
+  local output
+  if ! output=$(in_wine "$@" 2>&1); then
+    echo "failed: $*" >&2
+    echo "$output" >&2
+    exit 1
+  fi
+  echo "$output"
+}
+
+seed() {
+  rm -rf "$work/wmi-double.log"
+  run_program "$bin/BenchSeedDevices.exe" seed "$1" "$2" "$PRINTER_CLEANUP_WMI_DOUBLE" >/dev/null
+}
+
+device_count() { run_program "$bin/BenchSeedDevices.exe" count | tr -d '\r'; }
+
+# The value of KEY=... in the driver's output.
+field() { grep "^$1=" <<<"$2" | head -n 1 | cut -d= -f2 | tr -d '\r'; }
+
+expect_devices() {
+  local left
+  left=$(device_count)
+  [ "$left" = "$1" ] || { echo "$2: $left device values left, expected $1" >&2; exit 1; }
+}
+
+declare -A samples
+record() { samples[$1]+="$2 "; }
+
+window_case() {
+  local name=$1 regedit=$2 wmi=$3 output
+  output=$(run_program "$bin/BenchDriver.exe" window "$bin/NettoyageImprimantes.exe" "$regedit" "$wmi")
+  record "$name" "$(field filled_ms "$output")"
+  record "$name.shown" "$(field shown_ms "$output")"
+  record "$name.response" "$(field max_response_ms "$output")"
+  record "$name.scroll" "$(field scroll_ms "$output")"
+}
+
+for run in $(seq "$runs"); do
+  echo "run $run of $runs" >&2
+
+  seed $registry_count $printer_count
+  output=$(run_program "$bin/BenchDriver.exe" run "$bin/NettoyageImprimantes.exe" /s)
+  [ "$(field exit_code "$output")" = 0 ] || { echo "the silent run failed: $output" >&2; exit 1; }
+  expect_devices $live_count "silent run"
+  record silent "$(field elapsed_ms "$output")"
+
+  seed $registry_count $printer_count
+  output=$(run_program "$bin/BenchDriver.exe" run "$bin/BenchCleanupFloor.exe" $registry_count $printer_count)
+  expect_devices $live_count "floor"
+  record floor "$(field elapsed_ms "$output")"
+  floor_line=$(grep '^enumerated' <<<"$output" | tr -d '\r' || true)
+  record floor.enumeration "$(sed -E 's/.*enumeration ([0-9]+) ms.*/\1/' <<<"$floor_line")"
+  record floor.deletions "$(sed -E 's/.*deletions ([0-9]+) ms.*/\1/' <<<"$floor_line")"
+
+  seed $registry_count $printer_count
+  window_case window $registry_count $printer_count
+  expect_devices $registry_count "interactive start-up"
+
+  seed 0 0
+  window_case startup.empty 0 0
+  seed 0 $printer_count
+  window_case startup.printers 0 $printer_count
+  seed 0 $printer_count
+  mkdir "$work/wmi-double.log"
+  window_case startup.printers.nolog 0 $printer_count
+  seed $registry_count 0
+  window_case startup.registry $registry_count 0
+  seed $registry_count $registry_count
+  window_case startup.full $registry_count $registry_count
+done
+
+median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+report() { printf '%-58s %8s ms   (runs: %s)\n' "$1" "$(median "${samples[$2]}")" "${samples[$2]% }"; }
+
+echo
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version 2>/dev/null)"
+echo "Devices key: $registry_count values; WMI double: $printer_count printers; stale: $((registry_count - live_count)); medians of $runs runs"
+echo
+report '"/s" run, start to exit' silent
+report 'floor (enumeration + deletions), start to exit' floor
+report '  of which one enumeration (Module1::EnumRegValues)' floor.enumeration
+report "  of which $((registry_count - live_count)) deletions (Module1::DeleteRegValue)" floor.deletions
+report 'interactive start-up: both lists filled' window
+report '  window first visible' window.shown
+report '  slowest message round trip in the second after' window.response
+report '  scrolling lstRegedit to its end and repainting' window.scroll
+echo
+echo "Where the start-up time goes (window filled, one source at a time):"
+report '  start-up alone (empty key, no printer)' startup.empty
+report "  $printer_count printers from the WMI double, empty key" startup.printers
+report "  the same with the double's log turned off" startup.printers.nolog
+report "  $registry_count registry names, no printer" startup.registry
+report "  $registry_count names in both lists" startup.full
+report '    slowest message round trip in the second after' startup.full.response
+report '    scrolling lstRegedit to its end and repainting' startup.full.scroll
+echo
+silent=$(median "${samples[silent]}")
+floor=$(median "${samples[floor]}")
+awk -v s="$silent" -v f="$floor" 'BEGIN { printf "ratio \"/s\" / floor: %.2f (goal: at most 1.5)\n", s / f }'
