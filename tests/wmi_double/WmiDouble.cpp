@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/Raii.h"
 #include "tests/wmi_double/WmiDoubleProtocol.h"
 
 namespace {
@@ -62,22 +63,27 @@ std::wstring Hex(unsigned value) {
 
 // --- configuration and log ---------------------------------------------------------------
 
+// One log file, opened once per bind and kept open until its last object goes: a program
+// reading thousands of printers makes tens of thousands of entries, and opening the file for
+// each made the double, not the program, the slowest part of a large run. Entries are written
+// at once, so a test can read them while the program is still running.
 class Log {
  public:
-  explicit Log(std::wstring path) : path_(std::move(path)) {}
+  explicit Log(const std::wstring& path) {
+    if (path.empty()) return;
+    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) file_.reset(file);
+  }
   void Write(const std::wstring& entry) const {
-    if (path_.empty()) return;
-    const HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    if (!file_) return;
     const std::string line = ToUtf8(entry) + "\n";
     DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
 
  private:
-  std::wstring path_;
+  win32::UniqueKernelHandle file_;
 };
 
 using SharedConfig = std::shared_ptr<const Config>;

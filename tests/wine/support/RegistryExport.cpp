@@ -8,6 +8,11 @@ namespace {
 // Registry symbolic links could lead back up the tree; no real key is this deep.
 constexpr int kMaxDepth = 64;
 
+// Wine's own scratch store for system parameters, which its X11 driver fills the first time a
+// window of the prefix is shown, whatever the program: Windows has no such key, and no program
+// of ours writes there, so it is left out of every export.
+constexpr wchar_t kWineVolatileParameters[] = L"HKCU\\Software\\Wine\\Temporary System Parameters";
+
 // Stands for a key that could not be read, with the status, so that it still compares.
 RegistryValue StatusValue(LSTATUS status) {
   const auto code = static_cast<std::uint32_t>(status);
@@ -56,6 +61,7 @@ void ExportKey(HKEY key, const std::wstring& path, int depth, RegistryExport& ou
     if (status != ERROR_SUCCESS) break;
     const std::wstring child(subKeyName.data(), length);
     const std::wstring childPath = path + L"\\" + child;
+    if (childPath == kWineVolatileParameters) continue;
     HKEY childKey = nullptr;
     status = RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, &childKey);
     if (status != ERROR_SUCCESS) {

@@ -26,7 +26,8 @@ struct RegistryKeyContents {
 // too, so that an added or removed empty key shows.
 using RegistryExport = std::map<std::wstring, RegistryKeyContents>;
 
-// Reads root\subKey (the root itself when subKey is empty) and everything below it.
+// Reads root\subKey (the root itself when subKey is empty) and everything below it, except
+// Wine's own scratch store of system parameters (HKCU\Software\Wine\Temporary System Parameters).
 // rootName prefixes the paths ("HKCU", "HKLM"). A key that cannot be opened is recorded
 // with a single value named "<cannot open>" (or "<cannot query>") holding the status, so that it still compares.
 RegistryExport ExportRegistry(HKEY root, const std::wstring& rootName, const std::wstring& subKey);
