@@ -2,20 +2,18 @@
 // source and window system.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Form1.h"
-#include "support/FakePrinterSource.h"
+#include "inventory/DevicesKey.h"
 #include "support/FakeRegistry.h"
 #include "support/FakeWindowSystem.h"
 #include "support/Journal.h"
+#include "support/ProgramStart.h"
 
 namespace {
 
-constexpr registry::RegRootKey kHkcu = 0x80000001u;
-constexpr wchar_t kDevices[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
 constexpr std::uint32_t kKeyWrite = 0x20006;
 constexpr wchar_t kTitle[] = L"Message QUORVANE";
 constexpr wchar_t kNothingStale[] = L"Il n'y a pas de mauvaise clés dans la base de registre ...";
@@ -30,14 +28,11 @@ std::wstring Confirmation(const std::wstring& lines) {
 
 // A user's session: the Devices key holds registryNames, the printer source serves
 // printerNames, and the window has been loaded with argumentText.
-class Session {
+class Session : public ProgramStart {
  public:
   Session(const std::vector<std::wstring>& registryNames, std::vector<std::wstring> printerNames,
           const std::wstring& argumentText = L"")
-      : window(&journal), registry(&journal), printers(std::move(printerNames), &journal) {
-    registry.AddKey(kHkcu, kDevices);
-    for (const std::wstring& name : registryNames) registry.AddValue(kHkcu, kDevices, name);
-    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry}, argumentText);
+      : ProgramStart(registryNames, std::move(printerNames), argumentText) {
     form->Form_Load();
     // What start-up did is the other tests' business.
     journal.clear();
@@ -55,7 +50,6 @@ class Session {
   bool RegistryUntouchedSinceStartUp() const { return registry.Calls().size() == callsAtStartUp; }
 
   std::vector<std::wstring> Suppr() const { return form->lstSuppr.Items(); }
-  std::vector<std::wstring> Devices() const { return registry.ValueNames(kHkcu, kDevices); }
   std::vector<std::wstring> DeletedNames() const {
     std::vector<std::wstring> names;
     for (const auto& call : registry.CallsOf(FakeRegistry::CallKind::Delete)) names.push_back(call.name);
@@ -67,12 +61,6 @@ class Session {
     return opens;
   }
 
-  Journal journal;
-  FakeWindowSystem window;
-  FakeRegistry registry;
-  FakePrinterSource printers;
-  FakeSpooler spooler;
-  std::unique_ptr<Form1> form;
   std::size_t callsAtStartUp = 0;
 };
 
@@ -219,8 +207,8 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
   const auto opens = session.CallsSinceStartUp(FakeRegistry::CallKind::Open);
   ASSERT_EQ(opens.size(), stale.size());
   for (const auto& open : opens) {
-    EXPECT_EQ(open.root, kHkcu);
-    EXPECT_EQ(open.path, kDevices);
+    EXPECT_EQ(open.root, inventory::kDevicesRoot);
+    EXPECT_EQ(open.path, inventory::kDevicesKeyPath);
     EXPECT_EQ(open.options, 0u);
     EXPECT_EQ(open.access, kKeyWrite);
   }
@@ -294,8 +282,8 @@ TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
   for (std::size_t k = 0; k < stale.size(); ++k) EXPECT_EQ(deletes[k].name, stale[k]);
   for (const auto& open : session.registry.CallsOf(FakeRegistry::CallKind::Open)) {
     if (open.access != kKeyWrite) continue;
-    EXPECT_EQ(open.root, kHkcu);
-    EXPECT_EQ(open.path, kDevices);
+    EXPECT_EQ(open.root, inventory::kDevicesRoot);
+    EXPECT_EQ(open.path, inventory::kDevicesKeyPath);
   }
   EXPECT_EQ(session.WriteOpens(), stale.size());
   EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));
@@ -304,19 +292,12 @@ TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
 }
 
 TEST(Cleanup, SilentStartUpGoesOnPastARefusedDeletion) {
-  Journal journal;
-  FakeWindowSystem window(&journal);
-  FakeRegistry registry(&journal);
-  registry.AddKey(kHkcu, kDevices);
-  for (const wchar_t* name : {L"Ancienne", L"Active", L"Perdue"}) registry.AddValue(kHkcu, kDevices, name);
-  registry.RefuseDelete(L"Ancienne");
-  FakePrinterSource printers({L"Active"});
-  FakeSpooler spooler;
-  Form1 form(Form1Services{window, printers, spooler, registry}, L"/s");
-  form.Form_Load();
-  EXPECT_TRUE(window.boxes.empty());
-  EXPECT_EQ(registry.ValueNames(kHkcu, kDevices), (std::vector<std::wstring>{L"Ancienne", L"Active"}));
-  EXPECT_EQ(window.unloads, 1);
+  ProgramStart start({L"Ancienne", L"Active", L"Perdue"}, {L"Active"}, L"/s");
+  start.registry.RefuseDelete(L"Ancienne");
+  start.form->Form_Load();
+  EXPECT_TRUE(start.window.boxes.empty());
+  EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"Ancienne", L"Active"}));
+  EXPECT_EQ(start.window.unloads, 1);
 }
 
 TEST(Cleanup, AFullListOf32767StaleNamesIsListedAndConfirmedWhole) {

@@ -2,7 +2,7 @@
 // could not be obtained by asking the print spooler.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,31 +12,19 @@
 #include "inventory/Inventories.h"
 #include "support/FakePrinterSource.h"
 #include "support/FakeRegistry.h"
-#include "support/FakeWindowSystem.h"
+#include "support/ProgramStart.h"
 
 namespace {
 
 using CallKind = FakeRegistry::CallKind;
 
-constexpr registry::RegRootKey kHkcu = 0x80000001u;
-constexpr wchar_t kDevices[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
-
 const std::vector<std::wstring> kStaleDevices = {L"Ancienne", L"\\\\SERVER\\Partie", L"Imprimante Été 東京"};
 
 // A whole start-up: the Devices key holds kStaleDevices, WMI answers printerNames and the
 // spooler answers spoolerAnswer.
-struct Start {
+struct Start : ProgramStart {
   Start(std::vector<std::wstring> printerNames, std::uint32_t spoolerAnswer, const std::wstring& argumentText)
-      : printers(std::move(printerNames)), spooler(spoolerAnswer) {
-    for (const std::wstring& name : kStaleDevices) registry.AddValue(kHkcu, kDevices, name);
-    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry}, argumentText);
-  }
-
-  FakeWindowSystem window;
-  FakeRegistry registry;
-  FakePrinterSource printers;
-  FakeSpooler spooler;
-  std::unique_ptr<Form1> form;
+      : ProgramStart(kStaleDevices, std::move(printerNames), argumentText, spoolerAnswer) {}
 };
 
 }  // namespace
@@ -130,7 +118,7 @@ TEST(FillWmiListAtStartUp, AnEmptyAnswerWithASilentSpoolerEndsStartUpAndDeletesN
 
     EXPECT_THROW(start.form->Form_Load(), AppError);
 
-    EXPECT_EQ(start.registry.ValueNames(kHkcu, kDevices), kStaleDevices);
+    EXPECT_EQ(start.Devices(), kStaleDevices);
     EXPECT_TRUE(start.registry.CallsOf(CallKind::Delete).empty());
     EXPECT_TRUE(start.registry.CallsOf(CallKind::Open).empty()) << "the registry was read after the failure";
     EXPECT_EQ(start.form->lstRegedit.ListCount(), 0);
@@ -145,7 +133,7 @@ TEST(FillWmiListAtStartUp, AnEmptyAnswerWithAnAnsweringSpoolerGoesOnWithAnEmptyW
   interactive.form->Form_Load();
   EXPECT_EQ(interactive.form->lstWMI.ListCount(), 0);
   EXPECT_EQ(interactive.form->lstRegedit.Items(), kStaleDevices);
-  EXPECT_EQ(interactive.registry.ValueNames(kHkcu, kDevices), kStaleDevices);
+  EXPECT_EQ(interactive.Devices(), kStaleDevices);
   EXPECT_TRUE(interactive.window.boxes.empty());
 
   // With no printer installed, every registered device is stale: the silent run removes all.
@@ -153,7 +141,7 @@ TEST(FillWmiListAtStartUp, AnEmptyAnswerWithAnAnsweringSpoolerGoesOnWithAnEmptyW
   silent.form->Form_Load();
   EXPECT_EQ(silent.form->lstWMI.ListCount(), 0);
   EXPECT_EQ(silent.form->lstSuppr.Items(), kStaleDevices);
-  EXPECT_TRUE(silent.registry.ValueNames(kHkcu, kDevices).empty());
+  EXPECT_TRUE(silent.Devices().empty());
   EXPECT_TRUE(silent.window.boxes.empty());
   EXPECT_EQ(silent.window.unloads, 1);
 }
@@ -164,6 +152,5 @@ TEST(FillWmiListAtStartUp, InstalledPrintersKeepTheirDevicesWithoutAskingTheSpoo
 
   EXPECT_EQ(start.spooler.queries, 0);
   EXPECT_EQ(start.form->lstWMI.Items(), (std::vector<std::wstring>{L"\\\\SERVER\\Partie", L"Imprimante Été 東京"}));
-  EXPECT_EQ(start.registry.ValueNames(kHkcu, kDevices),
-            (std::vector<std::wstring>{L"\\\\SERVER\\Partie", L"Imprimante Été 東京"}));
+  EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"\\\\SERVER\\Partie", L"Imprimante Été 東京"}));
 }

@@ -2,48 +2,23 @@
 // and the silent cleanup, and the limit of a name list.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Form1.h"
 #include "app/NameList.h"
 #include "common/AppError.h"
-#include "support/FakePrinterSource.h"
-#include "support/FakeRegistry.h"
-#include "support/FakeWindowSystem.h"
 #include "support/Journal.h"
+#include "support/ProgramStart.h"
 
 namespace {
-
-constexpr registry::RegRootKey kHkcu = 0x80000001u;
-constexpr wchar_t kDevices[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
-
-// A start of the program: the Devices key holds registryNames, the printer source serves
-// printerNames, and the command line's argument text is argumentText.
-struct Start {
-  Start(const std::vector<std::wstring>& registryNames, std::vector<std::wstring> printerNames,
-        const std::wstring& argumentText)
-      : window(&journal), registry(&journal), printers(std::move(printerNames), &journal) {
-    registry.AddKey(kHkcu, kDevices);
-    for (const std::wstring& name : registryNames) registry.AddValue(kHkcu, kDevices, name);
-    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry}, argumentText);
-  }
-
-  Journal journal;
-  FakeWindowSystem window;
-  FakeRegistry registry;
-  FakePrinterSource printers;
-  FakeSpooler spooler;
-  std::unique_ptr<Form1> form;
-};
 
 std::vector<std::wstring> Names(const NameList& list) { return list.Items(); }
 
 }  // namespace
 
 TEST(Form1Load, InteractiveStartFillsTheWmiListThenTheRegistryListAndNothingMore) {
-  Start start({L"HP LaserJet", L"Ancienne"}, {L"HP LaserJet", L"Canon"}, L"");
+  ProgramStart start({L"HP LaserJet", L"Ancienne"}, {L"HP LaserJet", L"Canon"}, L"");
   start.form->Form_Load();
 
   EXPECT_EQ(start.journal, (Journal{"printers.query", "registry.open"}));
@@ -57,7 +32,7 @@ TEST(Form1Load, InteractiveStartFillsTheWmiListThenTheRegistryListAndNothingMore
 }
 
 TEST(Form1Load, SilentStartFillsBothListsThenCleansUpThenUnloadsWithoutAnyMessage) {
-  Start start({L"HP LaserJet", L"Ancienne"}, {L"HP LaserJet"}, L"/s");
+  ProgramStart start({L"HP LaserJet", L"Ancienne"}, {L"HP LaserJet"}, L"/s");
   start.form->Form_Load();
 
   EXPECT_EQ(start.journal, (Journal{"printers.query", "registry.open",  // the two fills
@@ -65,7 +40,7 @@ TEST(Form1Load, SilentStartFillsBothListsThenCleansUpThenUnloadsWithoutAnyMessag
                                     "window.unload"}));
   EXPECT_EQ(start.form->SilentMode, -1);
   EXPECT_EQ(Names(start.form->lstSuppr), (std::vector<std::wstring>{L"Ancienne"}));
-  EXPECT_EQ(start.registry.ValueNames(kHkcu, kDevices), (std::vector<std::wstring>{L"HP LaserJet"}));
+  EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"HP LaserJet"}));
   EXPECT_TRUE(start.window.boxes.empty());
   EXPECT_EQ(start.window.ends, 0);
 }
@@ -80,7 +55,7 @@ TEST(Form1Load, OnlyTheArgumentTextSlashSMakesTheStartSilent) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.argumentText)));
-    Start start({L"Ancienne"}, {L"HP LaserJet"}, c.argumentText);
+    ProgramStart start({L"Ancienne"}, {L"HP LaserJet"}, c.argumentText);
     start.form->Form_Load();
 
     EXPECT_EQ(start.form->SilentMode, c.silent ? -1 : 0);
@@ -89,7 +64,7 @@ TEST(Form1Load, OnlyTheArgumentTextSlashSMakesTheStartSilent) {
     EXPECT_EQ(start.form->lstRegedit.ListCount(), 1);
     // Only the silent start cleans up and closes the window; an interactive one waits.
     EXPECT_EQ(start.window.unloads, c.silent ? 1 : 0);
-    EXPECT_EQ(start.registry.ValueNames(kHkcu, kDevices).empty(), c.silent);
+    EXPECT_EQ(start.Devices().empty(), c.silent);
     EXPECT_TRUE(start.window.boxes.empty());
   }
 }
@@ -97,13 +72,13 @@ TEST(Form1Load, OnlyTheArgumentTextSlashSMakesTheStartSilent) {
 TEST(Form1Load, AWmiFailureEndsStartUpBeforeTheRegistryIsReadInEitherMode) {
   for (const wchar_t* argumentText : {L"", L"/s"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(argumentText)));
-    Start start({L"Ancienne"}, {L"HP LaserJet", L"Canon"}, argumentText);
+    ProgramStart start({L"Ancienne"}, {L"HP LaserJet", L"Canon"}, argumentText);
     start.printers.FailAfter(1);
 
     EXPECT_THROW(start.form->Form_Load(), AppError);
     EXPECT_EQ(start.journal, (Journal{"printers.query"}));
     EXPECT_EQ(start.form->lstRegedit.ListCount(), 0);
-    EXPECT_EQ(start.registry.ValueNames(kHkcu, kDevices), (std::vector<std::wstring>{L"Ancienne"}));
+    EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"Ancienne"}));
     EXPECT_EQ(start.window.unloads, 0);
   }
 }
@@ -127,10 +102,10 @@ TEST(NameListLimit, HoldsExactly32767EntriesAndRefusesTheNextWithAnErrorKeepingT
 TEST(NameListLimit, MorePrintersThanAListHoldsEndStartUpWithTheListFullAndTheRegistryUnread) {
   std::vector<std::wstring> printers;
   for (int i = 0; i < 32768; ++i) printers.push_back(L"Imprimante " + std::to_wstring(i));
-  Start start({L"Ancienne"}, printers, L"/s");
+  ProgramStart start({L"Ancienne"}, printers, L"/s");
 
   EXPECT_THROW(start.form->Form_Load(), AppError);
   EXPECT_EQ(start.form->lstWMI.ListCount(), 32767);
   EXPECT_EQ(start.journal, (Journal{"printers.query"}));
-  EXPECT_EQ(start.registry.ValueNames(kHkcu, kDevices), (std::vector<std::wstring>{L"Ancienne"}));
+  EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"Ancienne"}));
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/win32/Raii.h"
+#include "tests/wmi_double/Utf8.h"
 #include "tests/wmi_double/WmiDoubleProtocol.h"
 
 namespace {
@@ -35,26 +36,6 @@ struct Config {
 
 // --- text -------------------------------------------------------------------------------
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-bool FromUtf8(const std::string& bytes, std::wstring& text) {
-  text.clear();
-  if (bytes.empty()) return true;
-  const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                       nullptr, 0);
-  if (size <= 0) return false;
-  text.resize(static_cast<std::size_t>(size));
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-  return true;
-}
-
 std::wstring Hex(unsigned value) {
   wchar_t text[16];
   std::swprintf(text, 16, L"0x%X", value);
@@ -77,7 +58,7 @@ class Log {
   }
   void Write(const std::wstring& entry) const {
     if (!file_) return;
-    const std::string line = ToUtf8(entry) + "\n";
+    const std::string line = wmi_double::ToUtf8(entry) + "\n";
     DWORD written = 0;
     WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
@@ -128,7 +109,7 @@ HRESULT LoadConfig(Config& config) {
   CloseHandle(file);
 
   std::wstring text;
-  if (!FromUtf8(bytes, text)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+  if (!wmi_double::FromUtf8(bytes, text)) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find(L'\n', start);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/win32/ControlIds.h"
+#include "support/MessageTexts.h"
 #include "support/ProductProcess.h"
 #include "support/RegistryExport.h"
 #include "support/ScratchKey.h"
@@ -17,22 +18,14 @@
 
 namespace {
 
+using wine_test::Confirmation;
+using wine_test::kNothingStale;
 using wine_test::ProductProcess;
 
 constexpr wchar_t kDevicesPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
 constexpr wchar_t kDevicesExportPath[] = L"HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
-constexpr wchar_t kNothingStale[] = L"Il n'y a pas de mauvaise clés dans la base de registre ...";
 constexpr wchar_t kDone[] = L"Nettoyage terminé !";
 constexpr DWORD kWaitMilliseconds = 15000;
-
-std::wstring Confirmation(const std::vector<std::wstring>& staleNames) {
-  std::wstring lines;
-  for (const std::wstring& name : staleNames) {
-    if (!lines.empty()) lines += L"\r\n";
-    lines += L"\t-" + name;
-  }
-  return L"Liste des imprimantes à supprimer : \r\n" + lines + L"\r\nVoulez-vous supprimer ces lignes maintenant ?";
-}
 
 // The Devices key of the current user holds exactly the values a test gives it; whatever
 // the prefix had there (or the key's absence) comes back afterwards.

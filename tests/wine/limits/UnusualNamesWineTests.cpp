@@ -12,6 +12,7 @@
 
 #include "app/win32/ControlIds.h"
 #include "limits/LimitsSupport.h"
+#include "support/MessageTexts.h"
 #include "support/ProductProcess.h"
 #include "support/ScratchKey.h"
 #include "support/WmiDouble.h"
@@ -20,11 +21,12 @@ namespace {
 
 using limits_test::DeviceValue;
 using limits_test::kDevicesPath;
+using wine_test::Confirmation;
+using wine_test::kNothingStale;
 using wine_test::ProductProcess;
 using wine_test::WmiDouble;
 
 constexpr DWORD kWaitMilliseconds = 20000;
-constexpr wchar_t kNothingStale[] = L"Il n'y a pas de mauvaise clés dans la base de registre ...";
 constexpr wchar_t kPrinterGlyph[] = L"\xD83D\xDDA8";  // U+1F5A8, a surrogate pair
 
 std::wstring PaddedTo(std::wstring start, std::size_t length, wchar_t filler) {
@@ -95,15 +97,6 @@ std::vector<std::wstring> Keeping(const std::vector<std::wstring>& names, const 
     if (wanted.contains(name)) out.push_back(name);
   }
   return out;
-}
-
-std::wstring Confirmation(const std::vector<std::wstring>& staleNames) {
-  std::wstring lines;
-  for (const std::wstring& name : staleNames) {
-    if (!lines.empty()) lines += L"\r\n";
-    lines += L"\t-" + name;
-  }
-  return L"Liste des imprimantes à supprimer : \r\n" + lines + L"\r\nVoulez-vous supprimer ces lignes maintenant ?";
 }
 
 // Seeds the values and returns the key's names as Wine enumerates them.

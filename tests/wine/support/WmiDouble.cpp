@@ -3,25 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "tests/wmi_double/Utf8.h"
+
 namespace wine_test {
 namespace {
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-std::wstring FromUtf8(const std::string& bytes) {
-  if (bytes.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), size);
-  return out;
-}
 
 const wchar_t* FailureName(WmiFailure failure) {
   switch (failure) {
@@ -87,7 +72,7 @@ WmiDouble::WmiDouble(const WmiDoubleSetup& setup)
   std::wstring text = L"failure " + std::wstring(FailureName(setup.failure)) + L"\n";
   text += L"index " + std::to_wstring(setup.failIndex) + L"\n";
   for (const std::wstring& printer : setup.printers) text += L"printer " + printer + L"\n";
-  const std::string bytes = ToUtf8(text);
+  const std::string bytes = wmi_double::ToUtf8(text);
   const HANDLE file = CreateFileW(configPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -124,7 +109,7 @@ std::vector<std::wstring> WmiDouble::Log() const {
   DWORD read = 0;
   while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read != 0) bytes.append(buffer, read);
   CloseHandle(file);
-  const std::wstring text = FromUtf8(bytes);
+  const std::wstring text = wmi_double::FromUtf8Lenient(bytes);
   std::size_t start = 0;
   while (start < text.size()) {
     const std::size_t end = text.find(L'\n', start);

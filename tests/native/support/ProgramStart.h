@@ -1,0 +1,42 @@
+#pragma once
+// A start of the program against the stand-ins: the Devices key holds registryNames, the
+// printer source serves printerNames, the spooler gives spoolerAnswer, and Form1 is built
+// with argumentText. Form_Load is left to the test. The window, the registry and the printer
+// source record into one journal.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Form1.h"
+#include "inventory/DevicesKey.h"
+#include "support/FakePrinterSource.h"
+#include "support/FakeRegistry.h"
+#include "support/FakeWindowSystem.h"
+#include "support/Journal.h"
+
+struct ProgramStart {
+  ProgramStart(const std::vector<std::wstring>& registryNames, std::vector<std::wstring> printerNames,
+               const std::wstring& argumentText, std::uint32_t spoolerAnswer = 0)
+      : window(&journal), registry(&journal), printers(std::move(printerNames), &journal), spooler(spoolerAnswer) {
+    registry.AddKey(inventory::kDevicesRoot, inventory::kDevicesKeyPath);
+    for (const std::wstring& name : registryNames)
+      registry.AddValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
+    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry}, argumentText);
+  }
+  // Form1 holds references to the stand-ins: they stay where they are.
+  ProgramStart(const ProgramStart&) = delete;
+  ProgramStart& operator=(const ProgramStart&) = delete;
+
+  // The names the Devices key holds now.
+  std::vector<std::wstring> Devices() const {
+    return registry.ValueNames(inventory::kDevicesRoot, inventory::kDevicesKeyPath);
+  }
+
+  Journal journal;
+  FakeWindowSystem window;
+  FakeRegistry registry;
+  FakePrinterSource printers;
+  FakeSpooler spooler;
+  std::unique_ptr<Form1> form;
+};
