@@ -252,19 +252,10 @@ WatchedRun RunWatchingWindows(const std::wstring& arguments, const ProductProces
   return run;
 }
 
-// The parts of the registry a run could touch by mistake: the whole of the current user's
-// tree and the machine's software tree.
-struct RegistryState {
-  wine_test::RegistryExport currentUser = wine_test::ExportRegistry(HKEY_CURRENT_USER, L"HKCU", L"");
-  wine_test::RegistryExport machineSoftware = wine_test::ExportRegistry(HKEY_LOCAL_MACHINE, L"HKLM", L"Software");
-};
+using wine_test::RegistryState;
 
 std::vector<std::wstring> Changes(const RegistryState& before, const RegistryState& after) {
-  std::vector<std::wstring> changes = wine_test::RegistryDifferences(before.currentUser, after.currentUser);
-  const std::vector<std::wstring> machine = wine_test::RegistryDifferences(before.machineSoftware, after.machineSoftware);
-  changes.insert(changes.end(), machine.begin(), machine.end());
-  std::sort(changes.begin(), changes.end());
-  return changes;
+  return wine_test::RegistryChanges(before, after);
 }
 
 std::vector<std::wstring> Removals(const std::vector<std::wstring>& staleNames) {

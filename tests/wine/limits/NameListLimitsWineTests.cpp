@@ -14,6 +14,7 @@
 #include "app/win32/ErrorReport.h"
 #include "limits/LimitsSupport.h"
 #include "support/ProductProcess.h"
+#include "support/RegistryExport.h"
 #include "support/ScratchKey.h"
 #include "support/WmiDouble.h"
 
@@ -141,9 +142,12 @@ TEST(NameListLimits, OneValueMoreThan32767EndsWithTheErrorReportNamingTheRefused
   // Half of them stale, so a run that got past the list would have something to delete.
   WmiDouble wmi({EvenNumberedDevices(kMaxEntries + 1)});
 
+  const wine_test::RegistryState before;
   for (const wchar_t* arguments : {L"", L"/s"}) {
     SCOPED_TRACE(arguments[0] ? "silent" : "interactive");
     ExpectErrorReportNamingTheRefusedAppend(arguments, wmi.Environment());
     EXPECT_EQ(wine_test::ValueNames(kDevicesPath), seeded);
+    // Nothing is written anywhere else either, on this failure path.
+    EXPECT_EQ(wine_test::RegistryChanges(before, wine_test::RegistryState()), std::vector<std::wstring>{});
   }
 }

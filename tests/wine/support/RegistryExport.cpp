@@ -116,4 +116,12 @@ std::vector<std::wstring> RegistryDifferences(const RegistryExport& before, cons
   return differences;
 }
 
+std::vector<std::wstring> RegistryChanges(const RegistryState& before, const RegistryState& after) {
+  std::vector<std::wstring> changes = RegistryDifferences(before.currentUser, after.currentUser);
+  const std::vector<std::wstring> machine = RegistryDifferences(before.machineSoftware, after.machineSoftware);
+  changes.insert(changes.end(), machine.begin(), machine.end());
+  std::sort(changes.begin(), changes.end());
+  return changes;
+}
+
 }  // namespace wine_test

@@ -36,4 +36,14 @@ RegistryExport ExportRegistry(HKEY root, const std::wstring& rootName, const std
 // PATH", "value added: PATH [NAME]", "value removed: PATH [NAME]", "value changed: PATH [NAME]".
 std::vector<std::wstring> RegistryDifferences(const RegistryExport& before, const RegistryExport& after);
 
+// The parts of the registry a run could touch by mistake: the whole of the current user's
+// tree and the machine's software tree, read when the object is made.
+struct RegistryState {
+  RegistryExport currentUser = ExportRegistry(HKEY_CURRENT_USER, L"HKCU", L"");
+  RegistryExport machineSoftware = ExportRegistry(HKEY_LOCAL_MACHINE, L"HKLM", L"Software");
+};
+
+// Every difference between two states of both trees, sorted, in RegistryDifferences' terms.
+std::vector<std::wstring> RegistryChanges(const RegistryState& before, const RegistryState& after);
+
 }  // namespace wine_test

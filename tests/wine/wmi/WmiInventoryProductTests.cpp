@@ -10,6 +10,7 @@
 
 #include "app/win32/ControlIds.h"
 #include "support/ProductProcess.h"
+#include "support/RegistryExport.h"
 #include "support/ScratchKey.h"
 #include "support/WmiDouble.h"
 
@@ -149,10 +150,11 @@ TEST(RegisteredDevicesInTheProgram, AMissingOrEmptyDevicesKeyGivesAnEmptyListAnd
 namespace {
 
 // Starts the program, expects its error report naming the step and the code, closes the
-// report and checks the program failed and the Devices key is as it was.
+// report and checks the program failed and the registry is as it was.
 void ExpectErrorReportAndNothingDeleted(const std::wstring& arguments, const ProductProcess::Environment& environment,
                                         const std::wstring& step, const std::wstring& code) {
   const std::vector<std::wstring> before = wine_test::ValueNames(kDevicesPath);
+  const wine_test::RegistryState registryBefore;
   ProductProcess product(arguments, environment);
   const HWND report = WaitForDialog(product, kWaitMilliseconds);
   ASSERT_NE(report, nullptr) << "no error report was shown";
@@ -165,6 +167,8 @@ void ExpectErrorReportAndNothingDeleted(const std::wstring& arguments, const Pro
   ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end after its report";
   EXPECT_NE(exitCode, 0u);
   EXPECT_EQ(wine_test::ValueNames(kDevicesPath), before);
+  // Nothing at all is written on a failure path, in the Devices key or anywhere else.
+  EXPECT_EQ(wine_test::RegistryChanges(registryBefore, wine_test::RegistryState()), std::vector<std::wstring>{});
 }
 
 }  // namespace
