@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ git                       # native build
-  libgtest-dev libbenchmark-dev            # unit tests and benchmarks
+  libgtest-dev googletest libbenchmark-dev # unit tests (googletest: the sources the Windows build compiles) and benchmarks
   clang libclang-rt-14-dev                 # fuzzing with libFuzzer and the sanitizers
   g++-mingw-w64-x86-64-posix               # the Windows build
   wine64                                   # running it
