@@ -199,57 +199,23 @@ struct WatchedRun {
 
 WatchedRun RunWatchingWindows(const std::wstring& arguments, const ProductProcess::Environment& extra) {
   WatchedRun run;
-  std::wstring commandLine = L"\"" + wine_test::ProductPath() + L"\" " + arguments;
-  std::vector<wchar_t> environment;
-  if (wchar_t* current = GetEnvironmentStringsW()) {
-    for (const wchar_t* entry = current; *entry; entry += wcslen(entry) + 1) {
-      environment.insert(environment.end(), entry, entry + wcslen(entry) + 1);
-    }
-    FreeEnvironmentStringsW(current);
-  }
-  for (const auto& [name, value] : extra) {
-    const std::wstring entry = name + L"=" + value;
-    environment.insert(environment.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
-  }
-  environment.push_back(L'\0');
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                      environment.data(), nullptr, &startup, &info)) {
-    ADD_FAILURE() << "cannot start the product, error " << GetLastError();
-    return run;
-  }
-  CloseHandle(info.hThread);
-  struct Search {
-    DWORD processId;
-    std::vector<std::wstring>* seen;
-  } search{info.dwProcessId, &run.windowsSeen};
+  // Watching starts at once: waiting for the program to go idle could miss a window.
+  ProductProcess product(arguments, extra, /*waitUntilIdle=*/false);
+  if (!product.Started()) return run;
   const ULONGLONG deadline = GetTickCount64() + kWaitMilliseconds;
   for (;;) {
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(context);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          if (owner == s->processId && IsWindowVisible(window)) {
-            const std::wstring seen = wine_test::ClassName(window) + L" \"" + wine_test::WindowText(window) + L"\"";
-            if (std::find(s->seen->begin(), s->seen->end(), seen) == s->seen->end()) s->seen->push_back(seen);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (WaitForSingleObject(info.hProcess, 2) == WAIT_OBJECT_0) break;
-    if (GetTickCount64() > deadline) {
-      TerminateProcess(info.hProcess, 99);
-      WaitForSingleObject(info.hProcess, 5000);
-      CloseHandle(info.hProcess);
+    for (HWND window : product.VisibleWindows()) {
+      const std::wstring seen = wine_test::ClassName(window) + L" \"" + wine_test::WindowText(window) + L"\"";
+      if (std::find(run.windowsSeen.begin(), run.windowsSeen.end(), seen) == run.windowsSeen.end()) {
+        run.windowsSeen.push_back(seen);
+      }
+    }
+    if (product.WaitForExit(2, run.exitCode)) {
+      run.ended = true;
       return run;
     }
+    if (GetTickCount64() > deadline) return run;  // the process is ended when product goes
   }
-  run.ended = GetExitCodeProcess(info.hProcess, &run.exitCode) != 0;
-  CloseHandle(info.hProcess);
-  return run;
 }
 
 using wine_test::RegistryState;
