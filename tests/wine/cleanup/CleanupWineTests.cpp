@@ -256,6 +256,17 @@ class CleanupOnWine : public testing::Test {
         << "two seeded names fell together in the registry";
   }
 
+  // Only the live printers' values are left under the Devices key, each with its data
+  // exactly as it was before the run.
+  void ExpectLiveValuesKeptByteForByte(const wine_test::RegistryKeyContents& devicesBefore) const {
+    const wine_test::RegistryKeyContents devicesAfter = DevicesKey::Read();
+    ASSERT_EQ(devicesAfter.values.size(), live_.size());
+    for (const std::wstring& name : live_) {
+      ASSERT_TRUE(devicesAfter.values.contains(name)) << testing::PrintToString(name);
+      EXPECT_EQ(devicesAfter.values.at(name), devicesBefore.values.at(name)) << testing::PrintToString(name);
+    }
+  }
+
   // The stale names in the order the registry lists them, which is the order of lstRegedit.
   std::vector<std::wstring> StaleInRegistryOrder() const {
     std::vector<std::wstring> ordered;
@@ -425,12 +436,7 @@ TEST_F(CleanupOnWine, YesRemovesExactlyTheStaleValuesReportsAndEndsWithExitCodeZ
   const RegistryState after;
 
   EXPECT_EQ(Changes(before, after), Removals(stale));
-  const wine_test::RegistryKeyContents devicesAfter = DevicesKey::Read();
-  ASSERT_EQ(devicesAfter.values.size(), live_.size());
-  for (const std::wstring& name : live_) {
-    ASSERT_TRUE(devicesAfter.values.contains(name)) << testing::PrintToString(name);
-    EXPECT_EQ(devicesAfter.values.at(name), devicesBefore.values.at(name)) << testing::PrintToString(name);
-  }
+  ExpectLiveValuesKeptByteForByte(devicesBefore);
 }
 
 TEST_F(CleanupOnWine, SilentRunRemovesExactlyTheStaleValuesShowsNothingAndExitsZero) {
@@ -445,12 +451,7 @@ TEST_F(CleanupOnWine, SilentRunRemovesExactlyTheStaleValuesShowsNothingAndExitsZ
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
   EXPECT_EQ(Changes(before, after), Removals(stale));
-  const wine_test::RegistryKeyContents devicesAfter = DevicesKey::Read();
-  ASSERT_EQ(devicesAfter.values.size(), live_.size());
-  for (const std::wstring& name : live_) {
-    ASSERT_TRUE(devicesAfter.values.contains(name)) << testing::PrintToString(name);
-    EXPECT_EQ(devicesAfter.values.at(name), devicesBefore.values.at(name)) << testing::PrintToString(name);
-  }
+  ExpectLiveValuesKeptByteForByte(devicesBefore);
 }
 
 TEST_F(CleanupOnWine, SilentRunWithNothingStaleChangesNothing) {
