@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix               # the Windows build
   wine64                                   # running it
   xvfb xauth x11-utils imagemagick xdotool  # a screen for its windows, and screenshots
+  zip unzip osslsigncode openssl           # the release: its zip, Authenticode signing, the signing check
 )
 
 missing=()

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Builds the release of the last commit from a clean copy of it, and writes into dist/:
+#   NettoyageImprimantes-<version>-x64.zip   NettoyageImprimantes.exe, README.md, LICENSE, CHANGELOG.md
+#   SHA256SUMS                              SHA-256 of the zip and of the .exe inside it
+# <version> is the project version in CMakeLists.txt, the one the .exe's version resource
+# carries. Uncommitted changes are left out. The same commit gives the same bytes in any
+# folder and at any time: the build records no time and no folder, and the files in the zip
+# carry the commit's time (as SOURCE_DATE_EPOCH does), in a fixed order, with no extra attributes.
+#
+# Authenticode signing (osslsigncode), before zipping and summing, when SIGN_PFX is set:
+#   SIGN_PFX=FILE            the code-signing certificate with its private key (PKCS#12, .pfx)
+#   SIGN_PFX_PASSWORD=TEXT   its password
+#   SIGN_TIMESTAMP_URL=URL   optional: an RFC 3161 time-stamp server, so that the signature
+#                            stays valid after the certificate expires
+# Without SIGN_PFX the release is unsigned, and says so.
+# Debian 12, as root: installs what it needs. The build runs in a temporary folder ($TMPDIR).
+set -euo pipefail
+
+sign_pfx=
+if [ -n "${SIGN_PFX:-}" ]; then
+  [ -f "$SIGN_PFX" ] || { echo "SIGN_PFX: no such file: $SIGN_PFX" >&2; exit 1; }
+  sign_pfx=$(realpath "$SIGN_PFX")
+fi
+
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash scripts/install-deps.sh
+
+commit=$(git rev-parse --verify -q HEAD) || { echo "release.sh needs a git work tree with a commit" >&2; exit 1; }
+if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+  echo "Note: the work tree has uncommitted changes; the release is built from commit ${commit:0:12} without them."
+fi
+
+# Nothing from the environment reaches the output: UTC, the C locale, fixed file modes, no
+# compiler or linker flags. SOURCE_DATE_EPOCH (the commit's time) dates the files in the zip
+# only; the build gets none, as ld would write it into the PE header: the .exe then records
+# no time at all, and is the same as a plain `cmake --build --preset windows` of the commit.
+commit_time=$(git log -1 --format=%ct "$commit")
+export TZ=UTC LC_ALL=C
+unset CFLAGS CXXFLAGS CPPFLAGS LDFLAGS SOURCE_DATE_EPOCH
+umask 022
+
+work=$(mktemp -d -t nettoyage-release.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/src" "$work/stage"
+git archive --format=tar "$commit" | tar -x -C "$work/src"
+
+echo "Building NettoyageImprimantes.exe from commit ${commit:0:12} in $work/src ..."
+(
+  cd "$work/src"
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows --target NettoyageImprimantes -j"$(nproc)"
+)
+built=$work/src/build/windows/bin/NettoyageImprimantes.exe
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/src/build/windows/CMakeCache.txt")
+[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "cannot read the project version (got \"$version\")" >&2; exit 1; }
+
+exe=$work/stage/NettoyageImprimantes.exe
+if [ -n "$sign_pfx" ]; then
+  # The password goes through a file readable by root alone, not on a command line.
+  (umask 077 && printf '%s' "${SIGN_PFX_PASSWORD:-}" >"$work/pfx-password")
+  timestamp=()
+  if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then timestamp=(-ts "$SIGN_TIMESTAMP_URL"); fi
+  osslsigncode sign -pkcs12 "$sign_pfx" -readpass "$work/pfx-password" -h sha256 \
+    -n "Nettoyage des imprimantes" "${timestamp[@]}" -in "$built" -out "$exe" >"$work/sign.log" 2>&1 ||
+    { cat "$work/sign.log" >&2; echo "signing with $SIGN_PFX failed" >&2; exit 1; }
+  signing="signed (Authenticode, SHA-256) with $SIGN_PFX${SIGN_TIMESTAMP_URL:+, time-stamped by $SIGN_TIMESTAMP_URL}"
+else
+  cp "$built" "$exe"
+  signing="UNSIGNED: SIGN_PFX is not set"
+fi
+cp "$work/src/README.md" "$work/src/LICENSE" "$work/src/CHANGELOG.md" "$work/stage/"
+
+zip_name=NettoyageImprimantes-$version-x64.zip
+chmod 0644 "$work/stage/"*
+touch -d "@$commit_time" "$work/stage/"*
+# -X: no owner or extended time fields; -D: no folder entries; names in byte order.
+(cd "$work/stage" && find . -type f -printf '%P\n' | sort | zip -q -X -D "$work/$zip_name" -@)
+
+mkdir -p dist
+rm -f dist/NettoyageImprimantes-*-x64.zip dist/SHA256SUMS
+mv "$work/$zip_name" dist/
+{
+  (cd dist && sha256sum "$zip_name")
+  (cd "$work/stage" && sha256sum NettoyageImprimantes.exe)
+} >dist/SHA256SUMS
+
+echo
+echo "Release $version of commit ${commit:0:12} ($(date -u -d "@$commit_time" '+%Y-%m-%d %H:%M:%S UTC'))"
+echo "NettoyageImprimantes.exe is $signing."
+echo "Built with $(x86_64-w64-mingw32-g++-posix --version | head -n 1) and $(x86_64-w64-mingw32-ld --version | head -n 1)."
+echo "$root/dist/$zip_name"
+echo "$root/dist/SHA256SUMS:"
+sed 's/^/  /' dist/SHA256SUMS
