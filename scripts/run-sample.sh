@@ -12,7 +12,14 @@
 # Debian 12, as root: installs what it needs and builds the Windows preset first.
 # BUILD_DIR=DIR builds with the MinGW-w64 toolchain there instead of the preset's folder.
 # SAMPLE_TIMED_RUNS=N sets how many "/s" runs are timed (default 5, 0 for none).
+# SAMPLE_EXE=FILE runs that NettoyageImprimantes.exe (a release, signed or not) instead of
+# the one built; the WMI test double is still built.
 set -euo pipefail
+sample_exe=
+if [ -n "${SAMPLE_EXE:-}" ]; then
+  [ -f "$SAMPLE_EXE" ] || { echo "SAMPLE_EXE: no such file: $SAMPLE_EXE" >&2; exit 2; }
+  sample_exe=$(realpath "$SAMPLE_EXE")
+fi
 cd "$(dirname "$0")/.."
 root=$PWD
 
@@ -32,14 +39,17 @@ if [ -z "${BUILD_DIR:-}" ]; then
 else
   cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$BUILD_DIR" -j"$(nproc)" --target NettoyageImprimantes WmiDouble
+  targets=(NettoyageImprimantes WmiDouble)
+  if [ -n "$sample_exe" ]; then targets=(WmiDouble); fi
+  cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${targets[@]}"
   bin=$BUILD_DIR/bin
 fi
-exe=$bin/NettoyageImprimantes.exe
+exe=${sample_exe:-$bin/NettoyageImprimantes.exe}
 
 work=$(mktemp -d /tmp/run-sample.XXXXXX)
 shots=$work/screenshots
 mkdir -p "$shots"
+echo "Program: $exe"
 echo "Making a throwaway Wine prefix in $work/wine ..."
 bash scripts/wine-prefix.sh create "$work/wine" "$bin/WmiDouble.dll" >/dev/null
 keep_screenshots=false
