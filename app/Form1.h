@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/NameList.h"
 #include "app/WindowSystem.h"
+#include "common/NameList.h"
 #include "inventory/PrinterSource.h"
 #include "registry/Module1.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The two list fills of start-up: installed printers into lstWMI, registered printer
 // devices into lstRegedit.
-#include "app/NameList.h"
+#include "common/NameList.h"
 #include "inventory/PrinterSource.h"
 #include "registry/Module1.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/NameList.h"
 #include "common/AppError.h"
+#include "common/NameList.h"
 #include "inventory/Inventories.h"
 #include "support/FakeRegistry.h"
 

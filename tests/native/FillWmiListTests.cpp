@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/Form1.h"
-#include "app/NameList.h"
 #include "common/AppError.h"
+#include "common/NameList.h"
 #include "inventory/Inventories.h"
 #include "support/FakePrinterSource.h"
 #include "support/FakeRegistry.h"

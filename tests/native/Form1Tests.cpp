@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/Form1.h"
-#include "app/NameList.h"
 #include "common/AppError.h"
+#include "common/NameList.h"
 #include "support/Journal.h"
 #include "support/ProgramStart.h"
 

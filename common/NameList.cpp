@@ -1,4 +1,4 @@
-#include "app/NameList.h"
+#include "common/NameList.h"
 
 #include "common/AppError.h"
 
