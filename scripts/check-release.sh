@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# Checks scripts/release.sh on the last commit (CTest runs it as release.check):
+#  1. two releases from two clones, in folders of different path lengths and built at
+#     different times, give the same .exe and the same zip, byte for byte;
+#  2. a release signed with a throwaway code-signing certificate made here verifies against
+#     that certificate, its .exe differs from the unsigned one by the signature alone, and it
+#     still runs the sample's silent cleanup under Wine;
+#  3. the version in the zip's name, the .exe's version resource, README.md and CHANGELOG.md
+#     agree.
+# Everything happens in a temporary folder: this tree's build/ and dist/ are not touched.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+bash scripts/install-deps.sh
+
+work=$(mktemp -d /tmp/check-release.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+commit=$(git rev-parse HEAD)
+failures=0
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# release DIR [VARIABLE=VALUE...]: releases a fresh clone of the commit made in DIR, with
+# release.sh's own build folder in DIR too; leaves DIR/NettoyageImprimantes.exe from the zip.
+release() {
+  local dir=$1
+  shift
+  mkdir -p "$dir/tmp"
+  git clone -q "$root" "$dir/src" && git -C "$dir/src" checkout -q --detach "$commit"
+  if ! env "$@" TMPDIR="$dir/tmp" bash "$dir/src/scripts/release.sh" >"$dir/release.log" 2>&1; then
+    cat "$dir/release.log"
+    echo "release.sh failed in $dir"
+    exit 1
+  fi
+  unzip -q -o "$dir"/src/dist/NettoyageImprimantes-*-x64.zip NettoyageImprimantes.exe -d "$dir"
+}
+
+u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
+u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
+
+# Succeeds when SIGNED is UNSIGNED with an Authenticode certificate table appended: the same
+# bytes except the PE checksum and the security directory entry, then at most 7 bytes of zero
+# padding, then the table up to the end of the file.
+only_signature_differs() {
+  local unsigned=$1 signed=$2 optional offset size table table_size
+  optional=$(($(u32 "$unsigned" 60) + 24))
+  [ "$(u16 "$unsigned" "$optional")" = 523 ] || { echo "not a PE32+ image: $unsigned"; return 1; }
+  size=$(stat -c %s "$unsigned")
+  table=$(u32 "$signed" $((optional + 144)))
+  table_size=$(u32 "$signed" $((optional + 148)))
+  if ((table < size || table - size > 7 || table + table_size != $(stat -c %s "$signed"))); then
+    echo "the certificate table ($table_size bytes at $table) is not appended to the $size bytes of the unsigned image"
+    return 1
+  fi
+  if ! cmp -s <(head -c $((table - size)) /dev/zero) <(tail -c +$((size + 1)) "$signed" | head -c $((table - size))); then
+    echo "the padding before the certificate table is not zeros"
+    return 1
+  fi
+  while read -r offset _; do
+    offset=$((offset - 1))
+    if ((offset >= optional + 64 && offset < optional + 68)) || ((offset >= optional + 144 && offset < optional + 152)); then continue; fi
+    echo "byte $offset differs outside the checksum and the security directory"
+    return 1
+  done < <(cmp -l "$unsigned" <(head -c "$size" "$signed") || true)
+}
+
+echo "Releasing commit ${commit:0:12} twice, unsigned ..."
+first=$work/a
+second=$work/second-release-in-a-folder-with-a-longer/path
+release "$first"
+release "$second"  # built after the first one ended: a different time
+exe_sums=$(sha256sum "$first/NettoyageImprimantes.exe" "$second/NettoyageImprimantes.exe" | cut -d' ' -f1 | sort -u)
+zip_sums=$(sha256sum "$first"/src/dist/*.zip "$second"/src/dist/*.zip | cut -d' ' -f1 | sort -u)
+echo "exe SHA-256: ${exe_sums//$'\n'/ }"
+echo "zip SHA-256: ${zip_sums//$'\n'/ }"
+if [ "$(wc -l <<<"$exe_sums")" = 1 ] && [ "$(wc -l <<<"$zip_sums")" = 1 ]; then
+  pass "the two releases are identical"
+else
+  fail "the two releases differ; first differing bytes of the .exe (offset, octal values):"
+  cmp -l "$first/NettoyageImprimantes.exe" "$second/NettoyageImprimantes.exe" | head -n 5 || true
+fi
+if (cd "$first/src/dist" && sha256sum -c --quiet --ignore-missing SHA256SUMS); then
+  pass "SHA256SUMS matches the zip"
+else
+  fail "SHA256SUMS does not match the zip"
+fi
+if grep -q 'UNSIGNED' "$first/release.log"; then pass "the unsigned release says so"; else fail "the unsigned release does not say so"; fi
+
+echo "Releasing it signed with a throwaway certificate ..."
+mkdir "$work/certificate"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Nettoyage des imprimantes throwaway test" \
+  -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
+  -keyout "$work/certificate/key.pem" -out "$work/certificate/cert.pem" 2>/dev/null
+openssl pkcs12 -export -inkey "$work/certificate/key.pem" -in "$work/certificate/cert.pem" \
+  -passout pass:throwaway-password -out "$work/certificate/signing.pfx"
+signed=$work/signed
+release "$signed" SIGN_PFX="$work/certificate/signing.pfx" SIGN_PFX_PASSWORD=throwaway-password
+if osslsigncode verify -CAfile "$work/certificate/cert.pem" -in "$signed/NettoyageImprimantes.exe" >"$work/verify.log" 2>&1; then
+  pass "osslsigncode verifies the signature against the throwaway certificate"
+else
+  cat "$work/verify.log"
+  fail "osslsigncode does not verify the signed .exe"
+fi
+# The signed release is another build of the same commit, so it is compared with the first.
+if only_signature_differs "$first/NettoyageImprimantes.exe" "$signed/NettoyageImprimantes.exe"; then
+  pass "the signed .exe is the unsigned one plus its signature"
+else
+  fail "signing changed more than the signature"
+fi
+if env -u DISPLAY SAMPLE_EXE="$signed/NettoyageImprimantes.exe" BUILD_DIR="$work/double" SAMPLE_TIMED_RUNS=0 \
+     bash "$first/src/scripts/run-sample.sh" /s >"$work/sample.log" 2>&1; then
+  installed=$(grep -c '^installed ' "$first/src/samples/printers.txt")
+  left=$(sed -n '/^Devices key after:/,$p' "$work/sample.log" | grep -c '^    "' || true)
+  if grep -qxF "Program: $signed/NettoyageImprimantes.exe" "$work/sample.log" && [ "$left" = "$installed" ]; then
+    pass "the signed .exe cleans the sample under Wine ($left installed printers left)"
+  else
+    cat "$work/sample.log"
+    fail "the sample run did not run the signed .exe, or left $left devices instead of $installed"
+  fi
+else
+  cat "$work/sample.log"
+  fail "the signed .exe's silent run on the sample failed"
+fi
+
+echo "Comparing versions ..."
+exe=$first/NettoyageImprimantes.exe
+zip_version=$(basename "$first"/src/dist/NettoyageImprimantes-*-x64.zip | sed -E 's/^NettoyageImprimantes-(.*)-x64\.zip$/\1/')
+# VS_FIXEDFILEINFO starts with the signature 0xFEEF04BD; the file version follows its
+# structure version, as two 32-bit words of two 16-bit numbers each.
+fixed=$(LC_ALL=C grep -obUaP '\xBD\x04\xEF\xFE' "$exe" | head -n 1 | cut -d: -f1)
+if [ -n "$fixed" ]; then
+  ms=$(u32 "$exe" $((fixed + 8)))
+  ls=$(u32 "$exe" $((fixed + 12)))
+  fixed_version=$((ms >> 16)).$((ms & 65535)).$((ls >> 16)).$((ls & 65535))
+else
+  fixed_version="(no version resource)"
+fi
+text_version=$(strings -a -el "$exe" | grep -A1 -x 'FileVersion' | tail -n 1)
+readme_version=$(grep -m1 -oE '^Version [0-9]+\.[0-9]+\.[0-9]+' "$first/src/README.md" | cut -d' ' -f2 || true)
+changelog_version=$(grep -m1 -oE '^## [0-9]+\.[0-9]+\.[0-9]+' "$first/src/CHANGELOG.md" | cut -d' ' -f2 || true)
+echo "zip name: $zip_version; version resource: $fixed_version (text: $text_version); README: $readme_version; CHANGELOG: $changelog_version"
+if [ "$fixed_version" = "$zip_version.0" ] && [ "$text_version" = "$zip_version.0" ] &&
+   [ "$readme_version" = "$zip_version" ] && [ "$changelog_version" = "$zip_version" ]; then
+  pass "the versions agree"
+else
+  fail "the versions disagree"
+fi
+
+if ((failures)); then
+  echo "$failures release check(s) failed"
+  exit 1
+fi
+echo "All release checks passed"
