@@ -33,13 +33,15 @@ void Check(HRESULT hr, const wchar_t* step) {
 }
 
 // The code behind DISP_E_EXCEPTION is in the EXCEPINFO, whose texts are the caller's to free.
+// An exception is always a failure, whatever code the server wrote: a success code here would
+// let an unread Name pass for the empty name, and that printer's device would look stale.
 HRESULT ExceptionCode(EXCEPINFO& exception) {
   if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
   win32::Bstr source, description, helpFile;
   *source.put() = exception.bstrSource;
   *description.put() = exception.bstrDescription;
   *helpFile.put() = exception.bstrHelpFile;
-  if (exception.scode != 0) return exception.scode;
+  if (FAILED(exception.scode)) return exception.scode;
   if (exception.wCode != 0) return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_DISPATCH, exception.wCode);
   return DISP_E_EXCEPTION;
 }

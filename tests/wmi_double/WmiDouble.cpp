@@ -25,7 +25,7 @@ constexpr CLSID kDoubleClsid = {0x6B1C4E2A, 0x93D7, 0x4F0B, {0xA8, 0xE5, 0x3C, 0
 constexpr DISPID kDispidExecQuery = 1;
 constexpr DISPID kDispidName = 1;
 
-enum class Failure { None, Bind, ExecQuery, EnumerationAfter, NameRead, NameNotText };
+enum class Failure { None, Bind, ExecQuery, EnumerationAfter, NameRead, NameNotText, NameException };
 
 struct Config {
   std::vector<std::wstring> printers;
@@ -77,7 +77,8 @@ bool ParseFailure(const std::wstring& text, Failure& failure) {
       {L"ExecQuery", Failure::ExecQuery},
       {L"EnumerationAfter", Failure::EnumerationAfter},
       {L"NameRead", Failure::NameRead},
-      {L"NameNotText", Failure::NameNotText}};
+      {L"NameNotText", Failure::NameNotText},
+      {L"NameException", Failure::NameException}};
   for (const auto& [name, value] : kNames) {
     if (text == name) {
       failure = value;
@@ -261,12 +262,17 @@ class Printer final : public Dispatch {
   std::wstring MemberName(DISPID member) const override {
     return member == kDispidName ? L"Name" : L"dispid " + std::to_wstring(member);
   }
-  HRESULT Call(DISPID member, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*) override {
+  HRESULT Call(DISPID member, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO* exception) override {
     if (member != kDispidName) return DISP_E_MEMBERNOTFOUND;
     if (!IsPropertyRead(flags)) return DISP_E_MEMBERNOTFOUND;
     if (result == nullptr) return E_POINTER;
     const bool failsHere = index_ == config().index;
     if (failsHere && config().failure == Failure::NameRead) return static_cast<HRESULT>(wmi_double::kNameReadFailure);
+    if (failsHere && config().failure == Failure::NameException && exception != nullptr) {
+      *exception = EXCEPINFO{};
+      exception->scode = static_cast<SCODE>(wmi_double::kNameExceptionScode);
+      return DISP_E_EXCEPTION;
+    }
     if (failsHere && config().failure == Failure::NameNotText) {
       SAFEARRAY* values = SafeArrayCreateVector(VT_I4, 0, 2);
       if (values == nullptr) return E_OUTOFMEMORY;

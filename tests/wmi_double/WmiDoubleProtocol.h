@@ -3,8 +3,8 @@
 // is, its class id, the codes its failures carry and the texts of its log.
 //
 // Configuration: a UTF-8 text file, one setting per line ("\n"), read at each bind:
-//   failure None|Bind|ExecQuery|EnumerationAfter|NameRead|NameNotText
-//   index K                  the member index for EnumerationAfter, NameRead, NameNotText
+//   failure None|Bind|ExecQuery|EnumerationAfter|NameRead|NameNotText|NameException
+//   index K                  the member index for EnumerationAfter and the Name failures
 //   printer NAME             one per printer, in the order served; NAME is the rest of the line
 // The double appends what it sees, one UTF-8 line per event, to kLogFileName in the
 // configuration's folder.
@@ -33,5 +33,8 @@ inline constexpr std::uint32_t kEnumerationFailure = 0x80041001;  // WBEM_E_FAIL
 // Reading Name of member K answers this directly (no EXCEPINFO).
 inline constexpr std::uint32_t kNameReadFailure = 0x80041002;     // WBEM_E_NOT_FOUND
 // Reading Name of member K for NameNotText gives a VT_ARRAY | VT_I4, which converts to no text.
+// Reading Name of member K for NameException answers DISP_E_EXCEPTION with this success code
+// as its EXCEPINFO's scode, as a careless server might.
+inline constexpr std::uint32_t kNameExceptionScode = 1;  // S_FALSE
 
 }  // namespace wmi_double

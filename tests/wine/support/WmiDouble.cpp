@@ -16,6 +16,7 @@ const wchar_t* FailureName(WmiFailure failure) {
     case WmiFailure::EnumerationAfter: return L"EnumerationAfter";
     case WmiFailure::NameRead: return L"NameRead";
     case WmiFailure::NameNotText: return L"NameNotText";
+    case WmiFailure::NameException: return L"NameException";
   }
   return L"None";
 }
@@ -61,6 +62,7 @@ std::uint32_t WmiFailureCode(WmiFailure failure) {
     case WmiFailure::EnumerationAfter: return wmi_double::kEnumerationFailure;
     case WmiFailure::NameRead: return wmi_double::kNameReadFailure;
     case WmiFailure::NameNotText: return static_cast<std::uint32_t>(DISP_E_TYPEMISMATCH);
+    case WmiFailure::NameException: return static_cast<std::uint32_t>(DISP_E_EXCEPTION);
   }
   return 0;
 }

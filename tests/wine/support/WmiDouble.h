@@ -10,16 +10,17 @@
 
 namespace wine_test {
 
-enum class WmiFailure { None, Bind, ExecQuery, EnumerationAfter, NameRead, NameNotText };
+enum class WmiFailure { None, Bind, ExecQuery, EnumerationAfter, NameRead, NameNotText, NameException };
 
 struct WmiDoubleSetup {
   std::vector<std::wstring> printers;  // served in this order, names exactly as given
   WmiFailure failure = WmiFailure::None;
-  int failIndex = 0;                   // for EnumerationAfter/NameRead/NameNotText: the member index k
+  int failIndex = 0;                   // for EnumerationAfter and the Name failures: the member index k
 };
 
 // The code the double's failure carries to the caller (0 for None). NameNotText's comes
-// from the caller's own conversion: DISP_E_TYPEMISMATCH.
+// from the caller's own conversion: DISP_E_TYPEMISMATCH; NameException's exception carries no
+// failure code, so the caller reports DISP_E_EXCEPTION itself.
 std::uint32_t WmiFailureCode(WmiFailure failure);
 
 // Writes the configuration to a fresh temporary folder; the log is written beside it.

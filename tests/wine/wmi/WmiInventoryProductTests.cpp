@@ -186,6 +186,8 @@ TEST(WmiInventoryInTheProgram, EveryWmiFailureIsReportedAndEndsTheProgramBeforeA
       {"enumeration midway", {printers, WmiFailure::EnumerationAfter, 2}, L"énumération des imprimantes"},
       {"Name read", {printers, WmiFailure::NameRead, 1}, L"lecture de la propriété Name"},
       {"Name not text", {printers, WmiFailure::NameNotText, 1}, L"conversion de la propriété Name en texte"},
+      {"Name read, an exception with a success code", {printers, WmiFailure::NameException, 1},
+       L"lecture de la propriété Name"},
   };
   wine_test::ScratchKey devices(kDevicesPath);
   devices.SetString(L"Ancienne", L"winspool,Ne00:");
