@@ -70,6 +70,39 @@ LSTATUS EnumStatusWithBuffer(const std::wstring& path, DWORD index, DWORD buffer
   return status;
 }
 
+// The handles this process holds, counted in the system's handle table: Wine's
+// GetProcessHandleCount always answers 0.
+std::size_t OwnHandleCount() {
+  struct HandleEntry {
+    ULONG ownerProcessId;
+    BYTE objectType;
+    BYTE flags;
+    USHORT handle;
+    void* object;
+    ULONG access;
+  };
+  struct HandleTable {
+    ULONG count;
+    HandleEntry entries[1];
+  };
+  using QuerySystemInformation = LONG(NTAPI*)(ULONG, void*, ULONG, ULONG*);
+  constexpr ULONG kSystemHandleInformation = 16;
+  constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+  const auto query = reinterpret_cast<QuerySystemInformation>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  std::vector<std::uint8_t> buffer(1 << 20);
+  LONG status = 0;
+  while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr)) ==
+         kInfoLengthMismatch) {
+    buffer.resize(buffer.size() * 2);
+  }
+  EXPECT_EQ(status, 0) << "cannot read the system's handle table";
+  const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+  std::size_t own = 0;
+  for (ULONG i = 0; status == 0 && i < table->count; ++i) own += table->entries[i].ownerProcessId == GetCurrentProcessId();
+  return own;
+}
+
 }  // namespace
 
 TEST(RegistryOnWine, NamesComeBackExactlyAsTheRegistryHoldsThem) {
@@ -176,4 +209,21 @@ TEST(RegistryOnWine, DeleteUnderAMissingKeyDoesNothingAndDoesNotCreateTheKey) {
 
   EXPECT_FALSE(KeyExists(missing));
   EXPECT_EQ(wine_test::ValueNames(kScratchPath), std::vector<std::wstring>{L"Imprimante"});
+}
+
+TEST(RegistryOnWine, EveryCallClosesTheKeyItOpened) {
+  wine_test::ScratchKey key(kScratchPath);
+  constexpr int kCalls = 100;
+  for (int i = 0; i < kCalls; ++i) key.SetString(L"Imprimante " + std::to_wstring(i), L"winspool,Ne00:");
+  Enumerate(kScratchPath);  // whatever the first call loads stays loaded
+  const std::size_t before = OwnHandleCount();
+  ASSERT_GT(before, 0u) << "the handle table lists none of this process's handles";
+
+  for (int i = 0; i < kCalls; ++i) {
+    Enumerate(kScratchPath);
+    Delete(kScratchPath, L"Imprimante " + std::to_wstring(i));
+  }
+
+  EXPECT_EQ(OwnHandleCount(), before) << "key handles left open by " << 2 * kCalls << " calls";
+  EXPECT_TRUE(wine_test::ValueNames(kScratchPath).empty());
 }
