@@ -7,6 +7,7 @@
 #include "app/WindowSystem.h"
 #include "common/NameList.h"
 #include "inventory/PrinterSource.h"
+#include "inventory/SpoolerWitness.h"
 #include "registry/Module1.h"
 
 // What Form1 talks to: the window system, the printer inventory and the registry.
@@ -31,7 +32,8 @@ class Form1 {
   // Runs once before the window is first shown: mode, WMI list, registry list, and in
   // silent mode the cleanup and the unload.
   void Form_Load();
-  // "Lancer nettoyage": find the stale device names, confirm, delete.
+  // "Lancer nettoyage": find the stale device names, confirm, delete. A name that the spooler
+  // lists, or that the registry cannot be given exactly, is never stale.
   void cmdLancer_Click();
   // "Sortir" and the close box.
   void cmdSortir_Click();
@@ -39,6 +41,10 @@ class Form1 {
  private:
   void FillWmiList();
   void FillRegeditList();
+  // The spooler's printers now; see inventory::SpoolerWitness::Ask.
+  inventory::SpoolerWitness AskSpooler();
+  // Takes out of lstSuppr every name the spooler lists now.
+  void DropWhatTheSpoolerListsNow();
 
   WindowSystem& window_;
   inventory::PrinterSource& printers_;

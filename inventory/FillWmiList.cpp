@@ -1,5 +1,5 @@
-#include "common/AppError.h"
 #include "inventory/Inventories.h"
+#include "inventory/SpoolerWitness.h"
 
 namespace inventory {
 
@@ -9,17 +9,9 @@ void FillWmiList(PrinterSource& printers, SpoolerProbe& spooler, NameList& lstWM
     lstWMI.AddItem(name);
     anyPrinter = true;
   });
-  if (anyPrinter) return;
-
-  // No printer at all is believable only if the spooler itself answers. Otherwise the
-  // inventory could not be obtained, and an empty lstWMI would make every device look
-  // stale: the silent cleanup would then delete them all.
-  const std::uint32_t spoolerError = spooler.Query();
-  if (spoolerError != 0) {
-    throw AppError(L"l'inventaire des imprimantes n'a pas pu être obtenu : WMI n'en signale "
-                   L"aucune et le spouleur d'impression ne répond pas",
-                   spoolerError);
-  }
+  // No printer at all is believable only if the spooler itself answers; otherwise start-up
+  // ends here, before the registry is read.
+  if (!anyPrinter) SpoolerWitness::Ask(spooler, /*wmiListedPrinters=*/false);
 }
 
 }  // namespace inventory

@@ -1,9 +1,11 @@
 #pragma once
 // Where the installed printers' names come from: WMI on Windows (inventory/win32), a
-// stand-in in the unit tests.
+// stand-in in the unit tests. The print spooler is the second witness: a device it lists is
+// never stale, whatever WMI said.
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace inventory {
 
@@ -15,13 +17,20 @@ class PrinterSource {
   virtual void ForEachPrinterName(const std::function<void(const std::wstring&)>& onName) = 0;
 };
 
-// Asks the print spooler whether it answers at all (local and connection printers can be
-// enumerated). Tells a true empty inventory from one that could not be obtained.
+// What the print spooler said when asked for its local and connection printers.
+struct SpoolerAnswer {
+  std::uint32_t error = 0;             // 0 when the spooler answered, even with no printer
+  std::vector<std::wstring> printers;  // its printers' names, as it lists them
+};
+
 class SpoolerProbe {
  public:
   virtual ~SpoolerProbe() = default;
-  // 0 when the spooler answers (even with no printer); its Win32 error code otherwise.
-  virtual std::uint32_t Query() = 0;
+  // Asks the spooler now; every call is a fresh look.
+  virtual SpoolerAnswer Query() = 0;
+  // The name as the spooler compares printer names: two names that differ only in letter
+  // case give the same key.
+  virtual std::wstring ComparisonKey(const std::wstring& printerName) = 0;
 };
 
 }  // namespace inventory

@@ -72,7 +72,12 @@ void Module1::EnumRegValues(RegRootKey root, std::wstring keyPath, ValueNameArra
   count = m;  // written once, and only when the key was opened
 }
 
+bool IsExactlyAddressable(const std::wstring& valueName) {
+  return valueName.find(L'\0') == std::wstring::npos;
+}
+
 void Module1::DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName) {
+  if (!IsExactlyAddressable(valueName)) return;
   RegKeyHandle key = 0;
   if (api_.OpenKey(root, keyPath, 0, kKeyWrite, key) != kErrorSuccess) return;
   OpenKeyGuard closeOnReturn(api_, key);

@@ -20,6 +20,11 @@ using ValueNameArray = std::vector<RegValueName>;
 // units is returned whole; one of 255 or more ends the enumeration at that value.
 inline constexpr std::uint32_t kNameBufferLength = 255;
 
+// Whether the registry's deletion by name can address this value exactly. A value name may
+// hold a NUL character (the native API can make one), but the name is passed as a C string,
+// which ends at the first NUL: "Foo<NUL>bar" would delete "Foo".
+bool IsExactlyAddressable(const std::wstring& valueName);
+
 class Module1 {
  public:
   explicit Module1(RegistryApi& api) : api_(api) {}
@@ -32,6 +37,7 @@ class Module1 {
                      std::int32_t& count, std::int32_t kind);
 
   // Deletes the value valueName under root\keyPath; the empty name is the default value.
+  // A name that cannot be given to the registry exactly is refused: nothing is done.
   void DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName);
 
  private:

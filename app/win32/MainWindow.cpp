@@ -1,5 +1,6 @@
 #include "app/win32/MainWindow.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/win32/ControlIds.h"
@@ -16,6 +17,18 @@ constexpr wchar_t kCaption[] = L"Nettoyage des imprimantes";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
 constexpr int kNormalExitCode = 0;
+
+// List boxes and message boxes take C strings, which end at the first NUL; a device name may
+// hold one. Each NUL is shown as this mark instead, so that the rest of the name, and of a
+// message, stays visible.
+constexpr wchar_t kNulMark = L'\u2400';  // SYMBOL FOR NULL
+
+bool HoldsNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
+
+std::wstring WithVisibleNuls(std::wstring text) {
+  std::replace(text.begin(), text.end(), L'\0', kNulMark);
+  return text;
+}
 
 [[noreturn]] void ThrowLastError(const std::wstring& whatFailed) {
   throw AppError(whatFailed, GetLastError());
@@ -134,7 +147,9 @@ void MainWindow::MirrorList(ListMirror& mirror) {
   }
   for (; mirror.shown < count; ++mirror.shown) {
     const std::wstring& item = list.Items()[static_cast<std::size_t>(mirror.shown)];
-    const LRESULT added = SendMessageW(mirror.box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    const std::wstring shown = HoldsNul(item) ? WithVisibleNuls(item) : std::wstring();
+    const wchar_t* text = shown.empty() ? item.c_str() : shown.c_str();
+    const LRESULT added = SendMessageW(mirror.box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     if (added == LB_ERR || added == LB_ERRSPACE) {
       const DWORD error = GetLastError();
       throw AppError(L"ajout de l'entrée " + std::to_wstring(mirror.shown) + L" à la liste " +
@@ -147,7 +162,7 @@ void MainWindow::MirrorList(ListMirror& mirror) {
 int MainWindow::MsgBox(const std::wstring& text, const std::wstring& title, int style) {
   // The window shows the lists as they are when the question is asked.
   Mirror();
-  const int answer = MessageBoxW(window_, text.c_str(), title.c_str(), static_cast<UINT>(style));
+  const int answer = MessageBoxW(window_, WithVisibleNuls(text).c_str(), title.c_str(), static_cast<UINT>(style));
   if (answer == 0) ThrowLastError(L"affichage du message « " + title + L" »");
   return answer;
 }

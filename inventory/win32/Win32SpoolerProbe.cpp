@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "common/AppError.h"
 #include "common/win32/Raii.h"
 
 namespace inventory {
@@ -20,12 +21,13 @@ using UniqueModule = win32::UniqueHandle<HMODULE, UnloadModule>;
 
 }  // namespace
 
-std::uint32_t Win32SpoolerProbe::Query() {
+SpoolerAnswer Win32SpoolerProbe::Query() {
+  SpoolerAnswer answer;
   const UniqueModule spooler(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  if (!spooler) return GetLastError();
+  if (!spooler) return {GetLastError(), {}};
   const auto enumPrinters = reinterpret_cast<EnumPrintersFunction>(
       reinterpret_cast<void*>(GetProcAddress(spooler.get(), "EnumPrintersW")));
-  if (!enumPrinters) return GetLastError();
+  if (!enumPrinters) return {GetLastError(), {}};
 
   constexpr DWORD kFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
   constexpr DWORD kLevel = 4;  // names and attributes only: the cheapest level that lists connections
@@ -36,13 +38,30 @@ std::uint32_t Win32SpoolerProbe::Query() {
   for (int attempt = 0; attempt < 4; ++attempt) {
     if (enumPrinters(kFlags, nullptr, kLevel, buffer.empty() ? nullptr : buffer.data(),
                      static_cast<DWORD>(buffer.size()), &needed, &returned)) {
-      return 0;
+      const auto* printers = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+      for (DWORD i = 0; i < returned; ++i) {
+        if (printers[i].pPrinterName != nullptr) answer.printers.emplace_back(printers[i].pPrinterName);
+      }
+      return answer;
     }
     const DWORD error = GetLastError();
-    if (error != ERROR_INSUFFICIENT_BUFFER) return error != 0 ? error : ERROR_GEN_FAILURE;
+    if (error != ERROR_INSUFFICIENT_BUFFER) return {error != 0 ? error : ERROR_GEN_FAILURE, {}};
     buffer.resize(needed);
   }
-  return ERROR_INSUFFICIENT_BUFFER;
+  return {ERROR_INSUFFICIENT_BUFFER, {}};
+}
+
+std::wstring Win32SpoolerProbe::ComparisonKey(const std::wstring& printerName) {
+  // Upper case by the invariant locale's table, one unit for one: the same for every user
+  // language, so no Turkish dotless i turns two printers into one.
+  if (printerName.empty()) return printerName;
+  std::wstring key(printerName.size(), L'\0');
+  const int length = static_cast<int>(printerName.size());
+  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, printerName.data(), length, key.data(), length,
+                    nullptr, nullptr, 0) != length) {
+    throw AppError(L"comparaison des noms d'imprimantes du spouleur", GetLastError());
+  }
+  return key;
 }
 
 }  // namespace inventory

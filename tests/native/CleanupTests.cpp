@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Form1.h"
+#include "common/AppError.h"
 #include "inventory/DevicesKey.h"
 #include "support/FakeRegistry.h"
 #include "support/FakeWindowSystem.h"
@@ -222,6 +223,20 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
             (Journal{"window.msgbox", "registry.open", "registry.delete", "registry.open",
                      "registry.delete", "registry.open", "registry.delete", "registry.open",
                      "registry.delete", "window.msgbox", "window.unload", "window.end"}));
+}
+
+TEST(Cleanup, AfterYesASpoolerThatStoppedAnsweringWithNoWmiPrinterEndsWithAnErrorAndDeletesNothing) {
+  // WMI lists no printer: the spooler alone tells which devices are live, and after the
+  // answer it no longer can.
+  Session session({L"Ancienne", L"Perdue"}, {});
+  session.window.AnswerNext(FakeWindowSystem::kIdYes);
+  session.window.whileShown = [&session] { session.spooler.SetError(FakeSpooler::kRpcServerUnavailable); };
+
+  EXPECT_THROW(session.form->cmdLancer_Click(), AppError);
+
+  EXPECT_TRUE(session.CallsSinceStartUp(FakeRegistry::CallKind::Delete).empty());
+  EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Ancienne", L"Perdue"}));
+  EXPECT_EQ(session.window.ends, 0);
 }
 
 TEST(Cleanup, YesReportsAndEndsEvenWhenDeletionsFail) {

@@ -38,17 +38,31 @@ class FakePrinterSource final : public inventory::PrinterSource {
   std::optional<std::size_t> failAfter_;
 };
 
+// Answers every query with the same error, or with the printers the test sets; compares
+// names ignoring the case of ASCII letters, as far as the tests need Windows' rule.
 class FakeSpooler final : public inventory::SpoolerProbe {
  public:
   static constexpr std::uint32_t kRpcServerUnavailable = 1722;  // RPC_S_SERVER_UNAVAILABLE
 
-  explicit FakeSpooler(std::uint32_t answer = 0) : answer_(answer) {}
-  std::uint32_t Query() override {
+  explicit FakeSpooler(std::uint32_t error = 0, std::vector<std::wstring> printers = {})
+      : answer_{error, std::move(printers)} {}
+  // The next queries answer with these printers.
+  void SetPrinters(std::vector<std::wstring> printers) { answer_ = {0, std::move(printers)}; }
+  void SetError(std::uint32_t error) { answer_ = {error, {}}; }
+
+  inventory::SpoolerAnswer Query() override {
     ++queries;
     return answer_;
+  }
+  std::wstring ComparisonKey(const std::wstring& printerName) override {
+    std::wstring key = printerName;
+    for (wchar_t& c : key) {
+      if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    return key;
   }
   int queries = 0;
 
  private:
-  std::uint32_t answer_;
+  inventory::SpoolerAnswer answer_;
 };

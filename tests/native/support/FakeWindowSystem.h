@@ -2,6 +2,7 @@
 // Stands in for the Win32 window: records every message box, unload and end, and answers
 // Yes/No boxes from a queue of answers that the test sets (No when the queue is empty).
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,13 @@ class FakeWindowSystem final : public WindowSystem {
   explicit FakeWindowSystem(Journal* journal = nullptr) : journal_(journal) {}
 
   void AnswerNext(int button) { answers_.push_back(button); }
+  // Runs while each box is up, before it is answered: what changes while the user reads.
+  std::function<void()> whileShown;
 
   int MsgBox(const std::wstring& text, const std::wstring& title, int style) override {
     boxes.push_back({text, title, style});
     if (journal_) journal_->push_back("window.msgbox");
+    if (whileShown) whileShown();
     if ((style & 0xF) != kMbYesNo) return kIdOk;
     if (answers_.empty()) return kIdNo;
     const int answer = answers_.front();

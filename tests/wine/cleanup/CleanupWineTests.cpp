@@ -3,8 +3,10 @@
 // afterwards, the exit code, and nothing else in the registry touched.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +28,47 @@ constexpr wchar_t kDevicesPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVer
 constexpr wchar_t kDevicesExportPath[] = L"HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
 constexpr wchar_t kDone[] = L"Nettoyage terminé !";
 constexpr DWORD kWaitMilliseconds = 15000;
+
+// Registry value names are counted strings: the native API reaches a name that holds a NUL,
+// which every function taking a C string cuts short.
+class ExactValueNames {
+ public:
+  static void Set(const std::wstring& name, const wine_test::RegistryValue& value) {
+    Call([&](HANDLE key, UNICODE_STRING* counted) {
+      return Api().set(key, counted, 0, value.type, const_cast<std::uint8_t*>(value.data.data()),
+                       static_cast<ULONG>(value.data.size()));
+    }, name, "set");
+  }
+  static void Delete(const std::wstring& name) {
+    Call([](HANDLE key, UNICODE_STRING* counted) { return Api().remove(key, counted); }, name, "delete");
+  }
+
+ private:
+  struct NtApi {
+    LONG(NTAPI* set)(HANDLE, UNICODE_STRING*, ULONG, ULONG, void*, ULONG);
+    LONG(NTAPI* remove)(HANDLE, UNICODE_STRING*);
+  };
+  static const NtApi& Api() {
+    static const NtApi api = [] {
+      HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+      return NtApi{reinterpret_cast<decltype(NtApi::set)>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetValueKey"))),
+                   reinterpret_cast<decltype(NtApi::remove)>(
+                       reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteValueKey")))};
+    }();
+    return api;
+  }
+  template <typename Operation>
+  static void Call(Operation operation, const std::wstring& name, const char* what) {
+    ASSERT_TRUE(Api().set && Api().remove) << "ntdll lacks the value functions";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    UNICODE_STRING counted{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                           static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<wchar_t*>(name.data())};
+    const LONG status = operation(static_cast<HANDLE>(key), &counted);
+    RegCloseKey(key);
+    ASSERT_EQ(status, 0) << "cannot " << what << " the value " << testing::PrintToString(name);
+  }
+};
 
 // The Devices key of the current user holds exactly the values a test gives it; whatever
 // the prefix had there (or the key's absence) comes back afterwards.
@@ -65,20 +108,14 @@ class DevicesKey {
   }
 
  private:
-  static void Set(const std::wstring& name, const wine_test::RegistryValue& value) {
-    const LSTATUS status = RegSetKeyValueW(HKEY_CURRENT_USER, kDevicesPath, name.c_str(), value.type,
-                                           value.data.data(), static_cast<DWORD>(value.data.size()));
-    ASSERT_EQ(status, ERROR_SUCCESS) << "cannot set a value of the Devices key";
-  }
+  static void Set(const std::wstring& name, const wine_test::RegistryValue& value) { ExactValueNames::Set(name, value); }
   // Leaves the key there and empty.
   static void Clear() {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
-    for (const std::wstring& name : wine_test::ValueNames(kDevicesPath)) {
-      RegDeleteKeyValueW(HKEY_CURRENT_USER, kDevicesPath, name.c_str());
-    }
+    for (const std::wstring& name : wine_test::ValueNames(kDevicesPath)) ExactValueNames::Delete(name);
     ASSERT_TRUE(wine_test::ValueNames(kDevicesPath).empty()) << "the Devices key could not be emptied";
   }
 
@@ -233,6 +270,17 @@ std::vector<std::wstring> Removals(const std::vector<std::wstring>& staleNames) 
   return removals;
 }
 
+// The product started interactively, its window shown, "Lancer nettoyage" pressed.
+HWND PressLancer(ProductProcess& product) {
+  HWND window = product.WaitForWindow(wine_test::kMainWindowCaption, kWaitMilliseconds);
+  if (!window) {
+    ADD_FAILURE() << "the main window did not appear";
+    return nullptr;
+  }
+  wine_test::Press(GetDlgItem(window, control_ids::kCmdLancer));
+  return window;
+}
+
 // A Devices key with live printers (the double serves them) and stale ones among them: a
 // network connection, a name differing only in case from a printer WMI reports, one with a
 // trailing blank, an accented one and the key's default value. The registry compares names
@@ -274,17 +322,6 @@ class CleanupOnWine : public testing::Test {
       if (std::find(served_.begin(), served_.end(), name) == served_.end()) ordered.push_back(name);
     }
     return ordered;
-  }
-
-  // The product started interactively, its window shown, "Lancer nettoyage" pressed.
-  HWND PressLancer(ProductProcess& product) {
-    HWND window = product.WaitForWindow(wine_test::kMainWindowCaption, kWaitMilliseconds);
-    if (!window) {
-      ADD_FAILURE() << "the main window did not appear";
-      return nullptr;
-    }
-    wine_test::Press(GetDlgItem(window, control_ids::kCmdLancer));
-    return window;
   }
 
   DevicesKey devices_;
@@ -465,6 +502,202 @@ TEST_F(CleanupOnWine, SilentRunWithNothingStaleChangesNothing) {
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
   EXPECT_EQ(Changes(before, after), std::vector<std::wstring>{});
+}
+
+// A printer of the prefix's print spooler: Wine's spooler lists every key under Printers
+// that has a name, a port and a driver. It is gone again when the object goes.
+class SpoolerPrinter {
+ public:
+  explicit SpoolerPrinter(std::wstring name) : path_(std::wstring(kPrintersPath) + L"\\" + name) {
+    const std::pair<const wchar_t*, std::wstring> values[] = {
+        {L"Name", name}, {L"Port", L"FILE:"}, {L"Printer Driver", L"Generic / Text Only"}};
+    for (const auto& [value, data] : values) {
+      EXPECT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, path_.c_str(), value, REG_SZ, data.c_str(),
+                                static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+                ERROR_SUCCESS)
+          << "cannot add a printer to the spooler";
+    }
+  }
+  ~SpoolerPrinter() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str()); }
+  SpoolerPrinter(const SpoolerPrinter&) = delete;
+  SpoolerPrinter& operator=(const SpoolerPrinter&) = delete;
+
+ private:
+  static constexpr wchar_t kPrintersPath[] = L"System\\CurrentControlSet\\Control\\Print\\Printers";
+  std::wstring path_;
+};
+
+// The print spooler cannot be reached by the product while the object lives: Wine is told not
+// to load winspool.drv for it, as when the spooler service is disabled.
+class DeadSpoolerForTheProduct {
+ public:
+  DeadSpoolerForTheProduct() {
+    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kOverrides, L"winspool.drv", REG_SZ, L"", sizeof(wchar_t)),
+              ERROR_SUCCESS);
+  }
+  ~DeadSpoolerForTheProduct() { RegDeleteTreeW(HKEY_CURRENT_USER, kProgramDefaults); }
+  DeadSpoolerForTheProduct(const DeadSpoolerForTheProduct&) = delete;
+  DeadSpoolerForTheProduct& operator=(const DeadSpoolerForTheProduct&) = delete;
+
+ private:
+  static constexpr wchar_t kProgramDefaults[] = L"Software\\Wine\\AppDefaults\\NettoyageImprimantes.exe";
+  static constexpr wchar_t kOverrides[] = L"Software\\Wine\\AppDefaults\\NettoyageImprimantes.exe\\DllOverrides";
+};
+
+enum class Mode { Silent, Interactive };
+
+const char* ModeName(Mode mode) { return mode == Mode::Silent ? "/s" : "interactive, Yes"; }
+
+// A value of the Devices key is deleted only when its exact name is stale by WMI and the
+// spooler, asked when the list is made and again after Yes, lists no printer of that name in
+// any case. Each test compares the whole Devices key, data included, before and after.
+class LiveValuesOnWine : public testing::Test {
+ protected:
+  // Seeds the Devices key with these names, each with data of its own.
+  void Seed(const std::vector<std::wstring>& names) {
+    int port = 0;
+    for (const std::wstring& name : names) devices_.Seed(name, L"winspool,Ne0" + std::to_wstring(port++) + L":");
+    ASSERT_EQ(DevicesKey::Read().values.size(), names.size()) << "two seeded names fell together in the registry";
+  }
+
+  // The Devices key as it was, without the values of these names.
+  static wine_test::RegistryKeyContents Without(wine_test::RegistryKeyContents contents,
+                                                const std::vector<std::wstring>& names) {
+    for (const std::wstring& name : names) EXPECT_EQ(contents.values.erase(name), 1u) << testing::PrintToString(name);
+    return contents;
+  }
+
+  // Runs the cleanup to its normal end: "/s", or "Lancer nettoyage" answered Yes after
+  // checking that the confirmation lists exactly expectedStale. whileAsked runs while the
+  // confirmation waits.
+  void CleanUp(Mode mode, const std::vector<std::wstring>& printers, const std::vector<std::wstring>& expectedStale,
+               const std::function<void()>& whileAsked = {}) {
+    wine_test::WmiDouble wmi({printers});
+    if (mode == Mode::Silent) {
+      const WatchedRun run = RunWatchingWindows(L"/s", wmi.Environment());
+      ASSERT_TRUE(run.ended) << "the silent run did not end";
+      EXPECT_EQ(run.exitCode, 0u);
+      EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
+      return;
+    }
+    ProductProcess product(L"", wmi.Environment());
+    HWND window = PressLancer(product);
+    ASSERT_NE(window, nullptr);
+    HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+    ASSERT_NE(box, nullptr) << "no confirmation";
+    EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(expectedStale));
+    EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), expectedStale);
+    EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstWMI)), printers) << "WMI's answer alone";
+    lstRegedit_ = wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstRegedit));
+    if (whileAsked) whileAsked();
+    wine_test::PressMessageBoxButton(box, IDYES);
+    ASSERT_TRUE(WaitForBoxToClose(box));
+    HWND done = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+    ASSERT_NE(done, nullptr) << "no completion message";
+    EXPECT_EQ(wine_test::MessageBoxText(done), kDone);
+    wine_test::PressMessageBoxButton(done, IDOK);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end";
+    EXPECT_EQ(exitCode, 0u);
+  }
+
+  DevicesKey devices_;
+  std::vector<std::wstring> lstRegedit_;  // as the window showed it, in interactive runs
+};
+
+TEST_F(LiveValuesOnWine, APrinterThatOnlyTheSpoolerListsKeepsItsValueInEitherMode) {
+  // The spooler lists "Bureau HP" and "Bureau Étage"; the registry holds the second in
+  // another case, which the spooler, like Windows, takes for the same printer.
+  const SpoolerPrinter bureau(L"Bureau HP");
+  const SpoolerPrinter etage(L"Bureau Étage");
+  const struct {
+    const char* what;
+    std::vector<std::wstring> printers;  // what WMI serves
+    std::vector<std::wstring> stale;     // in the registry's order
+  } cases[] = {
+      {"WMI lists no printer", {}, {L"\\\\SERVER\\Queue", L"Ancienne"}},
+      {"WMI misses the spooler's printers", {L"\\\\SERVER\\Queue", L"Autre"}, {L"Ancienne"}},
+  };
+  for (const auto& c : cases) {
+    for (Mode mode : {Mode::Silent, Mode::Interactive}) {
+      SCOPED_TRACE(std::string(c.what) + ", " + ModeName(mode));
+      DevicesKey devices;
+      Seed({L"\\\\SERVER\\Queue", L"Ancienne", L"Bureau HP", L"BUREAU ÉTAGE"});
+      const wine_test::RegistryKeyContents before = DevicesKey::Read();
+      ASSERT_NO_FATAL_FAILURE(CleanUp(mode, c.printers, c.stale));
+      EXPECT_EQ(DevicesKey::Read(), Without(before, c.stale));
+    }
+  }
+}
+
+TEST_F(LiveValuesOnWine, ANameHoldingANulIsShownMarkedNeverDeletedAndNeverTakenForAnother) {
+  // "Foo" is a live printer; "Foo<NUL>bar" is stale by WMI, but the registry's deletion by
+  // name would take it for "Foo".
+  const std::wstring withNul(L"Foo\0bar", 7);
+  for (Mode mode : {Mode::Silent, Mode::Interactive}) {
+    SCOPED_TRACE(ModeName(mode));
+    DevicesKey devices;
+    Seed({L"Foo", withNul, L"Ancienne"});
+    const wine_test::RegistryKeyContents before = DevicesKey::Read();
+    ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"Foo"}, {L"Ancienne"}));
+    EXPECT_EQ(DevicesKey::Read(), Without(before, {L"Ancienne"}));
+    if (mode == Mode::Interactive) {
+      EXPECT_NE(std::find(lstRegedit_.begin(), lstRegedit_.end(), L"Foo\u2400bar"), lstRegedit_.end())
+          << "lstRegedit shows the NUL as U+2400: " << testing::PrintToString(lstRegedit_);
+    }
+  }
+}
+
+TEST_F(LiveValuesOnWine, APrinterInstalledAfterStartUpKeepsItsValueUntilTheAnswer) {
+  Seed({L"Ancienne", L"Arrivée avant Lancer", L"Arrivée pendant la question", L"HP LaserJet"});
+  const wine_test::RegistryKeyContents before = DevicesKey::Read();
+  wine_test::WmiDouble wmi({{L"HP LaserJet"}});
+  ProductProcess product(L"", wmi.Environment());
+  ASSERT_NE(product.WaitForWindow(wine_test::kMainWindowCaption, kWaitMilliseconds), nullptr);
+  const SpoolerPrinter beforeLancer(L"Arrivée avant Lancer");
+  HWND window = PressLancer(product);
+  ASSERT_NE(window, nullptr);
+  HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+  ASSERT_NE(box, nullptr) << "no confirmation";
+  EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation({L"Ancienne", L"Arrivée pendant la question"}));
+
+  const SpoolerPrinter whileAsked(L"Arrivée pendant la question");
+  wine_test::PressMessageBoxButton(box, IDYES);
+  HWND done = nullptr;
+  const ULONGLONG deadline = GetTickCount64() + kWaitMilliseconds;
+  while (!done && GetTickCount64() < deadline) {
+    HWND found = product.WaitForMessageBox(wine_test::kMessageBoxTitle, 50);
+    if (found && found != box && wine_test::MessageBoxText(found) == kDone) done = found;
+  }
+  ASSERT_NE(done, nullptr) << "no completion message";
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), std::vector<std::wstring>{L"Ancienne"})
+      << "lstSuppr keeps only what was deleted";
+  wine_test::PressMessageBoxButton(done, IDOK);
+  DWORD exitCode = 1;
+  ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(DevicesKey::Read(), Without(before, {L"Ancienne"}));
+}
+
+TEST_F(LiveValuesOnWine, NoWmiPrinterAndADeadSpoolerEndWithTheErrorReportAndDeleteNothingInEitherMode) {
+  Seed({L"Ancienne", L"HP LaserJet"});
+  const DeadSpoolerForTheProduct deadSpooler;
+  for (Mode mode : {Mode::Silent, Mode::Interactive}) {
+    SCOPED_TRACE(ModeName(mode));
+    const RegistryState before;
+    wine_test::WmiDouble wmi(wine_test::WmiDoubleSetup{});
+    ProductProcess product(mode == Mode::Silent ? L"/s" : L"", wmi.Environment());
+    HWND report = product.WaitForMessageBox(L"Nettoyage des imprimantes", kWaitMilliseconds);
+    ASSERT_NE(report, nullptr) << "no error report";
+    EXPECT_NE(wine_test::MessageBoxText(report).find(L"le spouleur d'impression ne répond pas"), std::wstring::npos)
+        << testing::PrintToString(wine_test::MessageBoxText(report));
+    EXPECT_EQ(product.WaitForWindow(wine_test::kMainWindowCaption, 0), nullptr) << "the window was shown";
+    wine_test::PressMessageBoxButton(report, IDOK);
+    DWORD exitCode = 0;
+    ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
+    EXPECT_EQ(exitCode, 1u);
+    EXPECT_EQ(Changes(before, RegistryState()), std::vector<std::wstring>{});
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/RegistryExport.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 namespace wine_test {
@@ -74,6 +76,14 @@ void ExportKey(HKEY key, const std::wstring& path, int depth, RegistryExport& ou
 }
 
 }  // namespace
+
+void PrintTo(const RegistryKeyContents& contents, std::ostream* out) {
+  *out << "{";
+  for (const auto& [name, value] : contents.values) {
+    *out << " " << testing::PrintToString(name) << ": type " << value.type << ", " << value.data.size() << " bytes;";
+  }
+  *out << " }";
+}
 
 RegistryExport ExportRegistry(HKEY root, const std::wstring& rootName, const std::wstring& subKey) {
   RegistryExport out;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct RegistryKeyContents {
   std::map<std::wstring, RegistryValue> values;  // by value name; "" is the default value
   bool operator==(const RegistryKeyContents&) const = default;
 };
+
+// Names each value with its type and data size, for test failure messages.
+void PrintTo(const RegistryKeyContents& contents, std::ostream* out);
 
 // Keyed by the full path, for example L"HKCU\\Software\\Wine". Keys without values are there
 // too, so that an added or removed empty key shows.

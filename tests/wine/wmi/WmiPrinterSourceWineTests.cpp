@@ -191,7 +191,7 @@ TEST_F(WmiPrinterSourceOnWine, TheDoubleRefusesUnknownNamesAndMissingArgumentsAn
 
 TEST(SpoolerProbeOnWine, WinesRunningSpoolerAnswersTheProbe) {
   inventory::Win32SpoolerProbe spooler;
-  EXPECT_EQ(spooler.Query(), 0u);
+  EXPECT_EQ(spooler.Query().error, 0u);
 }
 
 }  // namespace
