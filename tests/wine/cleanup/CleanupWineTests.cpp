@@ -212,7 +212,10 @@ BoxView View(HWND box) {
     view.buttons.insert(GetDlgCtrlID(child));
     if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) view.defaults.insert(GetDlgCtrlID(child));
   }
-  view.icon = ShownIcon(box);
+  // The box is visible before it has painted its icon: look as a person would, until the
+  // icon is there to see.
+  const ULONGLONG deadline = GetTickCount64() + 3000;
+  while ((view.icon = ShownIcon(box)) == Icon::None && GetTickCount64() < deadline) Sleep(20);
   return view;
 }
 
