@@ -10,17 +10,53 @@
 
 namespace {
 
-// "Liste des imprimantes à supprimer : ", CR LF, one line TAB "-" name per stale name
-// joined by CR LF, CR LF, the question.
-std::wstring ConfirmationText(const NameList& staleNames) {
+// "Liste des imprimantes à supprimer : ", CR LF, one line TAB "-" name for each of the first
+// `shown` stale names, joined by CR LF; when names are left out, one more line that says how
+// many; CR LF, the question.
+std::wstring ConfirmationText(const NameList& staleNames, std::int16_t shown) {
   std::wstring lines;
-  for (std::int16_t k = 0; k < staleNames.ListCount(); ++k) {
+  for (std::int16_t k = 0; k < shown; ++k) {
     if (!lines.empty()) lines += L"\r\n";
     lines += L"\t-";
     lines += staleNames.List(k);
   }
+  const int leftOut = staleNames.ListCount() - shown;
+  if (leftOut > 0) {
+    if (!lines.empty()) lines += L"\r\n";
+    lines += messages::kMoreNamesBefore + std::to_wstring(leftOut) +
+             (leftOut == 1 ? messages::kMoreNamesAfterOne : messages::kMoreNamesAfterMany);
+  }
   return messages::kConfirmationHeader + (L"\r\n" + lines) + L"\r\n" +
          messages::kConfirmationQuestion;
+}
+
+// The whole confirmation when the screen holds it; otherwise as many names as it holds, in
+// order, and the count of the others, so that the question and its buttons stay on the screen.
+// Lengths are tried doubling from one name, then halving the gap: a list of thousands is never
+// measured whole, and a dozen small texts are.
+std::wstring ConfirmationThatFits(WindowSystem& window, const NameList& staleNames) {
+  const auto fits = [&](std::int16_t shown) {
+    return window.MsgBoxFitsOnScreen(ConfirmationText(staleNames, shown), messages::kStyleExclamationYesNo);
+  };
+  const std::int16_t count = staleNames.ListCount();
+  int fitting = 0;     // shown names known to fit
+  int tooMany = count;  // shown names known not to fit
+  for (int shown = 1;; shown *= 2) {
+    if (shown >= count) {
+      if (fits(count)) return ConfirmationText(staleNames, count);
+      break;
+    }
+    if (!fits(static_cast<std::int16_t>(shown))) {
+      tooMany = shown;
+      break;
+    }
+    fitting = shown;
+  }
+  while (tooMany - fitting > 1) {
+    const int middle = (fitting + tooMany) / 2;
+    (fits(static_cast<std::int16_t>(middle)) ? fitting : tooMany) = middle;
+  }
+  return ConfirmationText(staleNames, static_cast<std::int16_t>(fitting));
 }
 
 }  // namespace
@@ -46,7 +82,7 @@ void Form1::cmdLancer_Click() {
   }
 
   if (!SilentMode) {
-    const int answer = window_.MsgBox(ConfirmationText(lstSuppr), messages::kTitle,
+    const int answer = window_.MsgBox(ConfirmationThatFits(window_, lstSuppr), messages::kTitle,
                                       messages::kStyleExclamationYesNo);
     if (answer != messages::kAnswerYes) return;  // nothing changes; lstSuppr keeps the names
     // The answer may come long after the question: a printer installed meanwhile keeps its

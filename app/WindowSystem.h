@@ -11,6 +11,10 @@ class WindowSystem {
   // is 52). Returns the number of the button pressed (IDYES is 6).
   virtual int MsgBox(const std::wstring& text, const std::wstring& title, int style) = 0;
 
+  // Whether a message box of this text and style, with its frame, icon and buttons, lies
+  // wholly in the work area of the screen that holds the window.
+  virtual bool MsgBoxFitsOnScreen(const std::wstring& text, int style) = 0;
+
   // Unloads the one window; the program ends once it is gone.
   virtual void Unload() = 0;
 

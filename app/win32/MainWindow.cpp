@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/win32/ControlIds.h"
 #include "app/win32/ErrorReport.h"
 #include "app/win32/Layout.h"
+#include "app/win32/MessageBoxFit.h"
 #include "app/win32/Resources.h"
+#include "app/win32/WindowFont.h"
 #include "common/AppError.h"
 
 namespace {
@@ -17,6 +21,8 @@ constexpr wchar_t kCaption[] = L"Nettoyage des imprimantes";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
 constexpr int kNormalExitCode = 0;
+// lstSuppr has no label of its own; screen readers get this name for it.
+constexpr wchar_t kLstSupprName[] = L"Imprimantes à supprimer";
 
 // List boxes and message boxes take C strings, which end at the first NUL; a device name may
 // hold one. Each NUL is shown as this mark instead, so that the rest of the name, and of a
@@ -28,6 +34,16 @@ bool HoldsNul(const std::wstring& text) { return text.find(L'\0') != std::wstrin
 std::wstring WithVisibleNuls(std::wstring text) {
   std::replace(text.begin(), text.end(), L'\0', kNulMark);
   return text;
+}
+
+// Windows 10 1607 knows only the first per-monitor awareness, where a window's caption and
+// borders follow a new DPI only if it asks for that while it is created; later versions
+// scale them by themselves. Looked up at run time: where it is missing, there is nothing to do.
+void ScaleFrameWithDpi(HWND window) {
+  using EnableNonClientDpiScalingFunction = BOOL(WINAPI*)(HWND);
+  static const auto enable = reinterpret_cast<EnableNonClientDpiScalingFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "EnableNonClientDpiScaling")));
+  if (enable) enable(window);
 }
 
 [[noreturn]] void ThrowLastError(const std::wstring& whatFailed) {
@@ -74,6 +90,7 @@ MainWindow::MainWindow(HINSTANCE instance) {
   }
   try {
     CreateControls();
+    lstSupprName_.Set(GetDlgItem(window_, control_ids::kLstSuppr), kLstSupprName);
     ApplyDpi(GetDpiForWindow(window_), nullptr);
   } catch (...) {
     DestroyDetached();
@@ -162,9 +179,14 @@ void MainWindow::MirrorList(ListMirror& mirror) {
 int MainWindow::MsgBox(const std::wstring& text, const std::wstring& title, int style) {
   // The window shows the lists as they are when the question is asked.
   Mirror();
+  const BoxOpen open(boxesOpen_);
   const int answer = MessageBoxW(window_, WithVisibleNuls(text).c_str(), title.c_str(), static_cast<UINT>(style));
   if (answer == 0) ThrowLastError(L"affichage du message « " + title + L" »");
   return answer;
+}
+
+bool MainWindow::MsgBoxFitsOnScreen(const std::wstring& text, int style) {
+  return MessageBoxFitsOnScreen(window_, WithVisibleNuls(text), static_cast<UINT>(style));
 }
 
 void MainWindow::Unload() {
@@ -178,6 +200,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND window, UINT message, WPARAM wParam, L
     auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->window_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    ScaleFrameWithDpi(window);
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
@@ -217,6 +240,10 @@ void MainWindow::OnCommand(int id, int notification) {
 }
 
 void MainWindow::OnClose() {
+  // A close request while one of the program's message boxes is up (taskkill without /f sends
+  // one) is not acted on: closing would destroy the box under its question, and a confirmed
+  // cleanup would then end with an error report.
+  if (boxesOpen_ > 0) return;
   // The close box behaves like "Sortir".
   if (!form_) {
     Unload();
@@ -243,7 +270,10 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
   ApplyDpi(dpi, &topLeft);
 }
 
-void MainWindow::OnDestroy() { PostQuitMessage(exitCode_); }
+void MainWindow::OnDestroy() {
+  lstSupprName_.Clear();
+  PostQuitMessage(exitCode_);
+}
 
 void MainWindow::OnNcDestroy() {
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -263,13 +293,16 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::ApplyDpi(UINT dpi, const POINT* topLeft) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-    ThrowLastError(L"lecture de la police des messages du système");
+  // Every caption shows whole, whatever text size the user chose.
+  std::vector<window_font::CaptionRoom> captions;
+  for (const layout::ControlLayout& control : layout::kControls) {
+    if (*control.text == L'\0') continue;
+    const bool button = std::wstring_view(control.className) == L"Button";
+    const int edges = button ? MulDiv(layout::kButtonEdges, static_cast<int>(dpi), 96) : 0;
+    captions.push_back({control.text, layout::TwipsToPixels(control.width, dpi) - edges,
+                        layout::TwipsToPixels(control.height, dpi) - edges});
   }
-  win32::UniqueFont font(CreateFontIndirectW(&metrics.lfMessageFont));
-  if (!font) ThrowLastError(L"création de la police de la fenêtre");
+  win32::UniqueFont font = window_font::Create(dpi, captions);
 
   for (const layout::ControlLayout& control : layout::kControls) {
     HWND child = GetDlgItem(window_, control.id);
@@ -292,7 +325,10 @@ void MainWindow::ApplyDpi(UINT dpi, const POINT* topLeft) {
 }
 
 void MainWindow::EndWithErrorReport() noexcept {
-  error_report::ReportCurrentException(window_ && IsWindowVisible(window_) ? window_ : nullptr);
+  {
+    const BoxOpen open(boxesOpen_);
+    error_report::ReportCurrentException(window_ && IsWindowVisible(window_) ? window_ : nullptr);
+  }
   exitCode_ = error_report::kExitCode;
   if (window_) {
     DestroyWindow(window_);

@@ -9,6 +9,7 @@
 
 #include "app/Form1.h"
 #include "app/WindowSystem.h"
+#include "app/win32/ScreenReaderName.h"
 #include "common/win32/Raii.h"
 
 class MainWindow final : public WindowSystem {
@@ -30,6 +31,7 @@ class MainWindow final : public WindowSystem {
   void Mirror();
 
   int MsgBox(const std::wstring& text, const std::wstring& title, int style) override;
+  bool MsgBoxFitsOnScreen(const std::wstring& text, int style) override;
   void Unload() override;
   void End() override;
 
@@ -41,6 +43,18 @@ class MainWindow final : public WindowSystem {
     const NameList* list = nullptr;
     std::uint32_t generation = 0;
     std::int16_t shown = 0;
+  };
+
+  // Counts a message box of the program's as open for its lifetime.
+  class BoxOpen {
+   public:
+    explicit BoxOpen(int& open) : open_(open) { ++open_; }
+    ~BoxOpen() { --open_; }
+    BoxOpen(const BoxOpen&) = delete;
+    BoxOpen& operator=(const BoxOpen&) = delete;
+
+   private:
+    int& open_;
   };
 
   static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -69,4 +83,6 @@ class MainWindow final : public WindowSystem {
   HWND focus_ = nullptr;  // the control that had the focus when the window was last deactivated
   std::array<ListMirror, 3> lists_{};
   int exitCode_ = 0;
+  int boxesOpen_ = 0;  // the program's message boxes on the screen now
+  ScreenReaderName lstSupprName_;
 };

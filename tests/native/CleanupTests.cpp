@@ -67,13 +67,15 @@ class Session : public ProgramStart {
 
 }  // namespace
 
-TEST(Cleanup, ConfirmationListsEachStaleNameOnItsOwnTabDashLine) {
+TEST(Cleanup, ConfirmationListsEachStaleNameOnItsOwnTabDashLineOrAsManyAsTheScreenHolds) {
   struct Case {
     const char* what;
     std::vector<std::wstring> registryNames;
     std::vector<std::wstring> printerNames;
     std::wstring expectedText;
+    std::size_t screenLines = static_cast<std::size_t>(-1);
   };
+  const std::vector<std::wstring> five = {L"A1", L"A2", L"A3", L"A4", L"A5"};
   const Case cases[] = {
       {"one stale name", {L"Ancienne", L"Active"}, {L"Active"},
        L"Liste des imprimantes à supprimer : \r\n\t-Ancienne\r\nVoulez-vous supprimer ces lignes maintenant ?"},
@@ -88,10 +90,18 @@ TEST(Cleanup, ConfirmationListsEachStaleNameOnItsOwnTabDashLine) {
        L"Liste des imprimantes à supprimer : \r\n\t-Ancienne\r\n\t-\r\nVoulez-vous supprimer ces lignes maintenant ?"},
       {"names kept as they are", {L" Bord ", L"Imprimante Été 東京"}, {L"Bord"},
        Confirmation(L"\t- Bord \r\n\t-Imprimante Été 東京")},
+      {"five names, exactly room for all", five, {}, Confirmation(L"\t-A1\r\n\t-A2\r\n\t-A3\r\n\t-A4\r\n\t-A5"), 7},
+      {"five names, room for six lines", five, {},
+       Confirmation(L"\t-A1\r\n\t-A2\r\n\t-A3\r\n\t… et 2 autres (liste complète dans la fenêtre)"), 6},
+      {"five names, room for four lines", five, {},
+       Confirmation(L"\t-A1\r\n\t… et 4 autres (liste complète dans la fenêtre)"), 4},
+      {"five names, room for no name", five, {},
+       Confirmation(L"\t… et 5 autres (liste complète dans la fenêtre)"), 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Session session(c.registryNames, c.printerNames);
+    session.window.screenLines = c.screenLines;
     session.window.AnswerNext(FakeWindowSystem::kIdNo);
     session.form->cmdLancer_Click();
     ASSERT_EQ(session.window.boxes.size(), 1u);

@@ -1,6 +1,7 @@
 #pragma once
-// Stands in for the Win32 window: records every message box, unload and end, and answers
-// Yes/No boxes from a queue of answers that the test sets (No when the queue is empty).
+// Stands in for the Win32 window: records every message box, unload and end, answers Yes/No
+// boxes from a queue of answers that the test sets (No when the queue is empty), and has a
+// screen as many lines high as the test says (unbounded unless set).
 #include <deque>
 #include <functional>
 #include <string>
@@ -38,6 +39,12 @@ class FakeWindowSystem final : public WindowSystem {
     answers_.pop_front();
     return answer;
   }
+  // A box fits while its text has at most screenLines lines.
+  bool MsgBoxFitsOnScreen(const std::wstring& text, int) override {
+    std::size_t lines = 1;
+    for (std::size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2)) ++lines;
+    return lines <= screenLines;
+  }
   void Unload() override {
     ++unloads;
     if (journal_) journal_->push_back("window.unload");
@@ -47,6 +54,7 @@ class FakeWindowSystem final : public WindowSystem {
     if (journal_) journal_->push_back("window.end");
   }
 
+  std::size_t screenLines = static_cast<std::size_t>(-1);
   std::vector<Box> boxes;
   int unloads = 0;
   int ends = 0;

@@ -191,6 +191,46 @@ TEST_F(Window, AConfirmedCleanupEndsTheProgramWithCodeZeroOnceTheCompletionIsAck
   EXPECT_EQ(ValueNames(kDevicesKeyPath), Names{L"HP LaserJet"});
 }
 
+// taskkill without /f asks every window of the program to close. While one of its message
+// boxes is up, the request is not acted on: the question is still answered, the exit code
+// still tells what happened.
+TEST_F(Window, ACloseRequestWhileAMessageBoxIsUpLeavesTheQuestionToTheUser) {
+  ASSERT_NO_FATAL_FAILURE(Start({L"Ancienne", L"HP LaserJet"}, {L"HP LaserJet"}));
+  const auto closeWhileUp = [this](HWND box) {
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    Sleep(kNoBoxWait);
+    EXPECT_TRUE(IsWindow(box) && IsWindowVisible(box)) << "the close request took the message box away";
+    DWORD exitCode = 99;
+    EXPECT_FALSE(product_->WaitForExit(0, exitCode)) << "the program ended, with code " << exitCode;
+  };
+
+  Press(Control(control_ids::kCmdLancer));
+  HWND box = product_->WaitForMessageBox(kMessageBoxTitle, kStartTimeout);
+  ASSERT_NE(box, nullptr) << "no confirmation";
+  closeWhileUp(box);
+  PressMessageBoxButton(box, IDNO);
+  ASSERT_NE(product_->WaitForWindow(kMainWindowCaption, kStartTimeout), nullptr) << "the window is gone after No";
+  EXPECT_EQ(ValueNames(kDevicesKeyPath), (Names{L"Ancienne", L"HP LaserJet"}));
+
+  Press(Control(control_ids::kCmdLancer));
+  box = product_->WaitForMessageBox(kMessageBoxTitle, kStartTimeout);
+  ASSERT_NE(box, nullptr) << "no confirmation";
+  PressMessageBoxButton(box, IDYES);
+  HWND done = nullptr;
+  const ULONGLONG deadline = GetTickCount64() + kStartTimeout;
+  while (!done && GetTickCount64() < deadline) {
+    HWND found = product_->WaitForMessageBox(kMessageBoxTitle, 50);
+    if (found && MessageBoxText(found) == L"Nettoyage terminé !") done = found;
+  }
+  ASSERT_NE(done, nullptr) << "no completion message";
+  closeWhileUp(done);
+  PressMessageBoxButton(done, IDOK);
+  DWORD exitCode = 99;
+  ASSERT_TRUE(product_->WaitForExit(kExitTimeout, exitCode)) << "the program did not end";
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(ValueNames(kDevicesKeyPath), Names{L"HP LaserJet"});
+}
+
 // The window system tells a per-monitor aware window of a new DPI with WM_DPICHANGED and a
 // suggested frame; that frame is written into the program's memory as Windows would pass it.
 TEST_F(Window, ANewDpiLaysTheWindowAndItsControlsOutAgainAtThatDpi) {

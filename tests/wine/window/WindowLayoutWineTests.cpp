@@ -1,13 +1,19 @@
 // The window as the design draws it, at the DPI of the prefix the tests run in (96 or 144):
-// caption, client size, and every control's class, text, position and size.
+// caption, client size, every control's class, text, position and size, the names screen
+// readers give the lists, and the confirmation's place on the screen.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iostream>
 #include <string>
+#include <vector>
 
 #include "WindowDriver.h"
 #include "app/win32/ControlIds.h"
+#include "limits/LimitsSupport.h"
+#include "support/MessageTexts.h"
 #include "support/ProductProcess.h"
+#include "support/RegistryExport.h"
 #include "support/ScratchKey.h"
 #include "support/WmiDouble.h"
 
@@ -108,6 +114,94 @@ TEST_F(WindowLayout, TheListsShowTheirLinesInTheSystemMessageFontAtTheWindowsDpi
 
   for (int id : {control_ids::kLstWMI, control_ids::kLstRegedit, control_ids::kLstSuppr}) {
     EXPECT_EQ(SendMessageW(GetDlgItem(window_, id), LB_GETITEMHEIGHT, 0, 0), text.tmHeight) << "list " << id;
+  }
+}
+
+// The name a screen reader gives a control that has none of its own: the text of the label
+// that precedes it in z-order, searching back until a control that starts a group of tab stops.
+std::wstring NameFromTheLabelBefore(HWND control) {
+  for (HWND previous = GetWindow(control, GW_HWNDPREV); previous; previous = GetWindow(previous, GW_HWNDPREV)) {
+    const LONG style = GetWindowLongW(previous, GWL_STYLE);
+    if ((style & WS_VISIBLE) == 0) continue;
+    if (ClassName(previous) == L"Static") return WindowText(previous);
+    if ((style & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP)) break;
+  }
+  return L"";
+}
+
+TEST_F(WindowLayout, ScreenReadersNameEachListAfterItsOwnLabelOnly) {
+  EXPECT_EQ(NameFromTheLabelBefore(GetDlgItem(window_, control_ids::kLstWMI)), L"Par WMI");
+  EXPECT_EQ(NameFromTheLabelBefore(GetDlgItem(window_, control_ids::kLstRegedit)), L"Par REGEDIT");
+  EXPECT_NE(NameFromTheLabelBefore(GetDlgItem(window_, control_ids::kLstSuppr)), L"Par REGEDIT");
+}
+
+// "Lancer nettoyage" with many stale names, at this prefix's DPI: the confirmation is the
+// usual text while the screen holds it, and otherwise lists the names that fit and counts the
+// others; either way it lies wholly on the screen, and Yes deletes every stale name.
+TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndHowManyMoreAndYesDeletesAll) {
+  ReadWindowsInPhysicalPixels();
+  const std::wstring live = L"HP LaserJet 4250";
+  for (int staleCount : {4, 400, 32767}) {
+    SCOPED_TRACE(staleCount);
+    ScratchKey devices(kDevicesKeyPath);
+    std::vector<limits_test::DeviceValue> values;
+    for (int i = 1; i <= staleCount; ++i) {
+      values.push_back({L"Imprimante (redirection " + std::to_wstring(i) + L")", limits_test::PortOf(i)});
+    }
+    const bool withLive = staleCount < 32767;  // a list holds 32767 names at most
+    if (withLive) values.push_back({live, L"winspool,Ne00:"});
+    ASSERT_NO_FATAL_FAILURE(limits_test::SeedDevices(values));
+    const std::vector<std::wstring> stale = limits_test::Without(ValueNames(kDevicesKeyPath), {live});
+    ASSERT_EQ(stale.size(), static_cast<std::size_t>(staleCount));
+
+    WmiDouble wmi(WmiDoubleSetup{{live}});
+    ProductProcess product(L"", wmi.Environment());
+    HWND window = limits_test::WaitForMainWindow(product, kStartTimeout);
+    ASSERT_NE(window, nullptr);
+    Press(GetDlgItem(window, control_ids::kCmdLancer));
+    HWND box = product.WaitForMessageBox(kMessageBoxTitle, kStartTimeout);
+    ASSERT_NE(box, nullptr) << "no confirmation";
+
+    const std::wstring text = MessageBoxText(box);
+    const std::size_t shown = NamesShown(text, stale);
+    EXPECT_EQ(text, Confirmation(stale, shown));
+    if (staleCount == 4) {
+      EXPECT_EQ(shown, stale.size()) << "a short list is shown whole";
+    } else {
+      EXPECT_GE(shown, 1u);
+      EXPECT_LT(shown, stale.size());
+      std::cout << "[ shown    ] " << shown << " of " << stale.size() << " names at " << EXPECTED_DPI << " DPI\n";
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(box, MONITOR_DEFAULTTONEAREST), &monitor));
+    RECT frame{};
+    GetWindowRect(box, &frame);
+    EXPECT_TRUE(frame.left >= monitor.rcWork.left && frame.top >= monitor.rcWork.top &&
+                frame.right <= monitor.rcWork.right && frame.bottom <= monitor.rcWork.bottom)
+        << "the confirmation spans " << frame.left << "," << frame.top << " to " << frame.right << "," << frame.bottom;
+
+    PressMessageBoxButton(box, IDYES);
+    HWND done = nullptr;
+    const ULONGLONG deadline = GetTickCount64() + 120000;
+    while (!done && GetTickCount64() < deadline) {
+      HWND found = product.WaitForMessageBox(kMessageBoxTitle, 100);
+      if (found && MessageBoxText(found) == L"Nettoyage terminé !") done = found;
+    }
+    ASSERT_NE(done, nullptr) << "no completion message";
+    PressMessageBoxButton(done, IDOK);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(product.WaitForExit(kExitTimeout, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    const RegistryExport after = ExportRegistry(HKEY_CURRENT_USER, L"HKCU", kDevicesKeyPath);
+    RegistryKeyContents expected;
+    if (withLive) {
+      const std::wstring data = L"winspool,Ne00:";
+      const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.c_str());
+      expected.values[live] = {REG_SZ, std::vector<std::uint8_t>(bytes, bytes + (data.size() + 1) * sizeof(wchar_t))};
+    }
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after.begin()->second, expected);
   }
 }
 
