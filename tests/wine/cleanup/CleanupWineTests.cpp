@@ -666,12 +666,7 @@ TEST_F(LiveValuesOnWine, APrinterInstalledAfterStartUpKeepsItsValueUntilTheAnswe
 
   const SpoolerPrinter whileAsked(L"Arrivée pendant la question");
   wine_test::PressMessageBoxButton(box, IDYES);
-  HWND done = nullptr;
-  const ULONGLONG deadline = GetTickCount64() + kWaitMilliseconds;
-  while (!done && GetTickCount64() < deadline) {
-    HWND found = product.WaitForMessageBox(wine_test::kMessageBoxTitle, 50);
-    if (found && found != box && wine_test::MessageBoxText(found) == kDone) done = found;
-  }
+  HWND done = product.WaitForMessageBoxSaying(wine_test::kMessageBoxTitle, kDone, kWaitMilliseconds);
   ASSERT_NE(done, nullptr) << "no completion message";
   EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), std::vector<std::wstring>{L"Ancienne"})
       << "lstSuppr keeps only what was deleted";

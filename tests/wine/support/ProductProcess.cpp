@@ -109,10 +109,21 @@ HWND ProductProcess::WaitForWindow(const std::wstring& caption, DWORD millisecon
 }
 
 HWND ProductProcess::WaitForMessageBox(const std::wstring& title, DWORD milliseconds) const {
+  return WaitForBox(title, nullptr, milliseconds);
+}
+
+HWND ProductProcess::WaitForMessageBoxSaying(const std::wstring& title, const std::wstring& text,
+                                             DWORD milliseconds) const {
+  return WaitForBox(title, &text, milliseconds);
+}
+
+HWND ProductProcess::WaitForBox(const std::wstring& title, const std::wstring* text, DWORD milliseconds) const {
   const ULONGLONG deadline = GetTickCount64() + milliseconds;
   do {
     for (HWND window : VisibleWindows()) {
-      if (ClassName(window) == L"#32770" && WindowText(window) == title) return window;
+      if (ClassName(window) == L"#32770" && WindowText(window) == title && (!text || MessageBoxText(window) == *text)) {
+        return window;
+      }
     }
     Sleep(kPollMilliseconds);
   } while (GetTickCount64() < deadline);

@@ -40,12 +40,16 @@ class ProductProcess {
   HWND WaitForWindow(const std::wstring& caption, DWORD milliseconds) const;
   // The process's message box (dialog class #32770) with this title, or null after the time.
   HWND WaitForMessageBox(const std::wstring& title, DWORD milliseconds) const;
+  // The same, showing this text: tells a box from the one it follows under the same title.
+  HWND WaitForMessageBoxSaying(const std::wstring& title, const std::wstring& text, DWORD milliseconds) const;
   // Every top-level window the process has now, visible or not.
   std::vector<HWND> TopLevelWindows() const;
   // Every visible top-level window the process has now.
   std::vector<HWND> VisibleWindows() const;
 
  private:
+  HWND WaitForBox(const std::wstring& title, const std::wstring* text, DWORD milliseconds) const;
+
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
 };

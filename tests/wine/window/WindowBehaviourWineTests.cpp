@@ -176,12 +176,7 @@ TEST_F(Window, AConfirmedCleanupEndsTheProgramWithCodeZeroOnceTheCompletionIsAck
   ASSERT_NE(box, nullptr) << "no confirmation";
   PressMessageBoxButton(box, IDYES);
 
-  HWND done = nullptr;
-  const ULONGLONG deadline = GetTickCount64() + kStartTimeout;
-  while (!done && GetTickCount64() < deadline) {
-    HWND found = product_->WaitForMessageBox(kMessageBoxTitle, 50);
-    if (found && MessageBoxText(found) == L"Nettoyage terminé !") done = found;
-  }
+  HWND done = product_->WaitForMessageBoxSaying(kMessageBoxTitle, L"Nettoyage terminé !", kStartTimeout);
   ASSERT_NE(done, nullptr) << "no completion message";
   DWORD exitCode = 99;
   EXPECT_FALSE(product_->WaitForExit(0, exitCode)) << "the program must wait for the acknowledgement";
@@ -216,12 +211,7 @@ TEST_F(Window, ACloseRequestWhileAMessageBoxIsUpLeavesTheQuestionToTheUser) {
   box = product_->WaitForMessageBox(kMessageBoxTitle, kStartTimeout);
   ASSERT_NE(box, nullptr) << "no confirmation";
   PressMessageBoxButton(box, IDYES);
-  HWND done = nullptr;
-  const ULONGLONG deadline = GetTickCount64() + kStartTimeout;
-  while (!done && GetTickCount64() < deadline) {
-    HWND found = product_->WaitForMessageBox(kMessageBoxTitle, 50);
-    if (found && MessageBoxText(found) == L"Nettoyage terminé !") done = found;
-  }
+  HWND done = product_->WaitForMessageBoxSaying(kMessageBoxTitle, L"Nettoyage terminé !", kStartTimeout);
   ASSERT_NE(done, nullptr) << "no completion message";
   closeWhileUp(done);
   PressMessageBoxButton(done, IDOK);

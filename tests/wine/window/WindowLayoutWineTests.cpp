@@ -182,12 +182,7 @@ TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndH
         << "the confirmation spans " << frame.left << "," << frame.top << " to " << frame.right << "," << frame.bottom;
 
     PressMessageBoxButton(box, IDYES);
-    HWND done = nullptr;
-    const ULONGLONG deadline = GetTickCount64() + 120000;
-    while (!done && GetTickCount64() < deadline) {
-      HWND found = product.WaitForMessageBox(kMessageBoxTitle, 100);
-      if (found && MessageBoxText(found) == L"Nettoyage terminé !") done = found;
-    }
+    HWND done = product.WaitForMessageBoxSaying(kMessageBoxTitle, L"Nettoyage terminé !", 120000);
     ASSERT_NE(done, nullptr) << "no completion message";
     PressMessageBoxButton(done, IDOK);
     DWORD exitCode = 1;
