@@ -4,7 +4,8 @@
 #                                  ROOT/96 reports 96 DPI, ROOT/144 reports 144 DPI; with the
 #                                  DLL, the winmgmts moniker binds the WMI test double
 #   wine-prefix.sh destroy ROOT    stops their wineservers and X servers
-# In each, prefix/ is the Wine prefix and display holds the X display number.
+# In each, prefix/ is the Wine prefix and display holds the X display number. The screens are
+# 1024 x 768 unless WINE_TEST_SCREEN gives another Xvfb screen (for example 1280x1024x24).
 # Any failure exits non-zero, so the tests that need the prefixes fail rather than skip.
 set -euo pipefail
 
@@ -14,7 +15,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 start_display() {
   local dir=$1
   rm -f "$dir/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" </dev/null >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${WINE_TEST_SCREEN:-1024x768x24}" -nolisten tcp 3>"$dir/display" </dev/null >/dev/null 2>&1 &
   echo $! >"$dir/xvfb.pid"
   for _ in $(seq 100); do
     [ -s "$dir/display" ] && return 0
