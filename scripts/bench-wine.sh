@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole-program benchmark under Wine, in a throwaway prefix whose Devices key holds 32767
 # values and whose WMI test double serves 16384 printers, every other registry name among
-# them (so 16383 names are stale):
+# them (so 16383 names are stale); the prefix's print spooler lists 50 printers of its own,
+# none of them in the registry, so every stale name is also looked up among the spooler's:
 #   scripts/bench-wine.sh [BUILD_DIR] [RUNS]
 # BUILD_DIR is a Windows build (default build/windows, built beforehand with
 # `cmake --build --preset windows`); RUNS (default 5) runs of each case, median reported.
@@ -38,10 +39,20 @@ bash scripts/wine-prefix.sh create "$root" "$bin/WmiDouble.dll" >/dev/null
 prefix=$root/96
 work=$root/work
 mkdir -p "$work"
+
+readonly spooler_count=50
+{
+  printf 'Windows Registry Editor Version 5.00\r\n'
+  for i in $(seq "$spooler_count"); do
+    key="HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Printers\\Spouleur $i"
+    printf '\r\n[%s]\r\n"Name"="Spouleur %d"\r\n"Port"="FILE:"\r\n"Printer Driver"="Generic / Text Only"\r\n' "$key" "$i"
+  done
+} | iconv -f UTF-8 -t UTF-16 >"$work/spooler.reg"
 config_unix=$work/double.txt
 export PRINTER_CLEANUP_WMI_DOUBLE="Z:${config_unix//\//\\}"
 
 in_wine() { bash scripts/wine-run.sh "$prefix" "$@"; }
+in_wine regedit /s "Z:${work//\//\\}\\spooler.reg" >/dev/null
 
 # Runs a benchmark program; on failure shows what it printed and stops.
 run_program() {
@@ -122,7 +133,7 @@ report() { printf '%-58s %8s ms   (runs: %s)\n' "$1" "$(median "${samples[$2]}")
 
 echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version 2>/dev/null)"
-echo "Devices key: $registry_count values; WMI double: $printer_count printers; stale: $((registry_count - live_count)); medians of $runs runs"
+echo "Devices key: $registry_count values; WMI double: $printer_count printers; spooler: $spooler_count printers; stale: $((registry_count - live_count)); medians of $runs runs"
 echo
 report '"/s" run, start to exit' silent
 report 'floor (enumeration + deletions), start to exit' floor
