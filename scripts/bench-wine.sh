@@ -12,6 +12,8 @@
 #             Module1::DeleteRegValue per stale name, from its start to its exit;
 #   window    the product started interactively, until its window shows lstRegedit with
 #             32767 entries and lstWMI with 16384;
+#   confirm   the same with no WMI printer, so that all 32767 names are stale: from pressing
+#             "Lancer nettoyage" to the confirmation on the screen, and how many names it lists;
 # and, to say where the time goes, the window start-up with: both sources empty (start-up
 # alone), the printers only, the printers only with the double's log turned off (its path
 # taken by a folder), the registry only, and 32767 entries in both lists.
@@ -85,12 +87,16 @@ declare -A samples
 record() { samples[$1]+="$2 "; }
 
 window_case() {
-  local name=$1 regedit=$2 wmi=$3 output
-  output=$(run_program "$bin/BenchDriver.exe" window "$bin/NettoyageImprimantes.exe" "$regedit" "$wmi")
+  local name=$1 regedit=$2 wmi=$3 mode=${4:-window} output
+  output=$(run_program "$bin/BenchDriver.exe" "$mode" "$bin/NettoyageImprimantes.exe" "$regedit" "$wmi")
   record "$name" "$(field filled_ms "$output")"
   record "$name.shown" "$(field shown_ms "$output")"
   record "$name.response" "$(field max_response_ms "$output")"
   record "$name.scroll" "$(field scroll_ms "$output")"
+  if [ "$mode" = confirm ]; then
+    record "$name.confirm" "$(field confirm_ms "$output")"
+    record "$name.names" "$(field confirm_names "$output")"
+  fi
 }
 
 for run in $(seq "$runs"); do
@@ -114,6 +120,10 @@ for run in $(seq "$runs"); do
   window_case window $registry_count $printer_count
   expect_devices $registry_count "interactive start-up"
 
+  seed $registry_count 0
+  window_case all.stale $registry_count 0 confirm
+  expect_devices $registry_count "confirmation answered No"
+
   seed 0 0
   window_case startup.empty 0 0
   seed 0 $printer_count
@@ -129,7 +139,7 @@ done
 
 median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-report() { printf '%-58s %8s ms   (runs: %s)\n' "$1" "$(median "${samples[$2]}")" "${samples[$2]% }"; }
+report() { printf '%-58s %8s %-5s (runs: %s)\n' "$1" "$(median "${samples[$2]}")" "${3:-ms}" "${samples[$2]% }"; }
 
 echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version 2>/dev/null)"
@@ -143,6 +153,8 @@ report 'interactive start-up: both lists filled' window
 report '  window first visible' window.shown
 report '  slowest message round trip in the second after' window.response
 report '  scrolling lstRegedit to its end and repainting' window.scroll
+report "\"Lancer nettoyage\" to the confirmation, $registry_count stale names" all.stale.confirm
+report '  names the confirmation lists (the rest are counted)' all.stale.names names
 echo
 echo "Where the start-up time goes (window filled, one source at a time):"
 report '  start-up alone (empty key, no printer)' startup.empty

@@ -7,6 +7,10 @@
 //     filled_ms, then how the window answers once filled: the slowest of a second of
 //     message round trips (max_response_ms) and scrolling lstRegedit to its end and
 //     repainting it (scroll_ms); then closes the window.
+//   BenchDriver confirm EXE REGEDIT_COUNT WMI_COUNT
+//     the same, then presses "Lancer nettoyage" and waits for the confirmation: prints
+//     confirm_ms, from the press to the box on the screen, and confirm_names, the stale names
+//     it lists; then answers No and closes the window.
 // The child inherits this process's environment (PRINTER_CLEANUP_WMI_DOUBLE among it).
 #include <windows.h>
 
@@ -84,21 +88,53 @@ int Run(int argc, wchar_t** argv) {
 
 struct WindowSearch {
   DWORD processId;
+  const wchar_t* caption;
   HWND found;
 };
 
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
+BOOL CALLBACK FindWindowOfProcess(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<WindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   wchar_t caption[128] = {};
   GetWindowTextW(window, caption, 128);
-  if (owner == search->processId && IsWindowVisible(window) &&
-      std::wcscmp(caption, wine_test::kMainWindowCaption) == 0) {
+  if (owner == search->processId && IsWindowVisible(window) && std::wcscmp(caption, search->caption) == 0) {
     search->found = window;
     return FALSE;
   }
   return TRUE;
+}
+
+HWND VisibleWindow(DWORD processId, const wchar_t* caption) {
+  WindowSearch search{processId, caption, nullptr};
+  EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Presses "Lancer nettoyage" and times the confirmation; answers No.
+bool Confirm(const Child& child, HWND window) {
+  const Stopwatch asking;
+  PostMessageW(GetDlgItem(window, control_ids::kCmdLancer), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  while (!box && asking.Milliseconds() < kTimeoutMilliseconds) {
+    box = VisibleWindow(child.id, wine_test::kMessageBoxTitle);
+    if (!box) Sleep(1);
+  }
+  const double shown = asking.Milliseconds();
+  if (!box) {
+    std::fprintf(stderr, "no confirmation appeared\n");
+    return false;
+  }
+  // The box's text is its static control 0xFFFF; WM_GETTEXT reads it across processes.
+  const HWND textControl = GetDlgItem(box, 0xFFFF);
+  std::wstring text(static_cast<std::size_t>(SendMessageW(textControl, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(textControl, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  int lines = 0;
+  for (std::size_t at = text.find(L"\r\n\t-"); at != std::wstring::npos; at = text.find(L"\r\n\t-", at + 2)) ++lines;
+  std::printf("confirm_ms=%.0f\nconfirm_names=%d\n", shown, lines);
+  PostMessageW(GetDlgItem(box, IDNO), BM_CLICK, 0, 0);
+  return true;
 }
 
 // The list's count, or -1 when the window does not answer within the time.
@@ -108,7 +144,7 @@ LRESULT Count(HWND list) {
   return static_cast<LRESULT>(count);
 }
 
-int Window(wchar_t** argv) {
+int Window(wchar_t** argv, bool confirm) {
   const LRESULT regeditCount = std::wcstol(argv[3], nullptr, 10);
   const LRESULT wmiCount = std::wcstol(argv[4], nullptr, 10);
   const Stopwatch stopwatch;
@@ -124,10 +160,8 @@ int Window(wchar_t** argv) {
       return 1;
     }
     if (!window) {
-      WindowSearch search{child.id, nullptr};
-      EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-      if (!search.found) continue;
-      window = search.found;
+      window = VisibleWindow(child.id, wine_test::kMainWindowCaption);
+      if (!window) continue;
       shown = stopwatch.Milliseconds();
     }
     if (Count(GetDlgItem(window, control_ids::kLstRegedit)) == regeditCount &&
@@ -160,6 +194,12 @@ int Window(wchar_t** argv) {
 
   std::printf("shown_ms=%.0f\nfilled_ms=%.0f\nmax_response_ms=%.1f\nscroll_ms=%.1f\n", shown, filled, slowestAnswer,
               scrolled);
+  if (confirm && !Confirm(child, window)) {
+    TerminateProcess(child.process, 1);
+    return 1;
+  }
+  // After No, the window takes the close request.
+  Sleep(confirm ? 200 : 0);
   PostMessageW(window, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(child.process, kTimeoutMilliseconds) != WAIT_OBJECT_0) TerminateProcess(child.process, 1);
   return 0;
@@ -169,7 +209,8 @@ int Window(wchar_t** argv) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"run") == 0) return Run(argc, argv);
-  if (argc == 5 && std::wcscmp(argv[1], L"window") == 0) return Window(argv);
-  std::fprintf(stderr, "usage: BenchDriver run EXE [ARGUMENTS...] | window EXE REGEDIT_COUNT WMI_COUNT\n");
+  if (argc == 5 && std::wcscmp(argv[1], L"window") == 0) return Window(argv, false);
+  if (argc == 5 && std::wcscmp(argv[1], L"confirm") == 0) return Window(argv, true);
+  std::fprintf(stderr, "usage: BenchDriver run EXE [ARGUMENTS...] | window|confirm EXE REGEDIT_COUNT WMI_COUNT\n");
   return 2;
 }
