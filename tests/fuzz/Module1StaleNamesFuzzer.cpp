@@ -339,8 +339,11 @@ void FuzzDeleteRegValue(Reader& in) {
   const Scenario s = DecodeScenario(in);
   const std::wstring target = in.Flag() && !s.values.empty() ? s.values[in.Byte() % s.values.size()]
                                                              : Name(in);
+  // A name holding a NUL cannot be passed whole to the registry's deletion by name, which
+  // would take the part before the NUL for the name: nothing is called at all.
+  const bool addressable = target.find(L'\0') == std::wstring::npos;
   std::vector<std::wstring> expected = s.values;
-  if (s.openStatus == 0) {
+  if (s.openStatus == 0 && addressable) {
     for (auto it = expected.begin(); it != expected.end(); ++it) {
       if (*it == target) {
         expected.erase(it);
@@ -359,6 +362,10 @@ void FuzzDeleteRegValue(Reader& in) {
 
   Check(api.Values() == expected, "values after the deletion");
   const auto& calls = api.calls;
+  if (!addressable) {
+    Check(calls.empty(), "calls for a name holding a NUL");
+    return;
+  }
   Check(!calls.empty() && calls[0].kind == 'O', "first call is the open");
   Check(calls[0].root == s.root && calls[0].path == s.path, "root and path passed through");
   Check(calls[0].options == 0 && calls[0].access == kKeyWrite, "open options and access");
