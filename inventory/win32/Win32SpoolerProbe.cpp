@@ -22,7 +22,6 @@ using UniqueModule = win32::UniqueHandle<HMODULE, UnloadModule>;
 }  // namespace
 
 SpoolerAnswer Win32SpoolerProbe::Query() {
-  SpoolerAnswer answer;
   const UniqueModule spooler(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!spooler) return {GetLastError(), {}};
   const auto enumPrinters = reinterpret_cast<EnumPrintersFunction>(
@@ -38,6 +37,7 @@ SpoolerAnswer Win32SpoolerProbe::Query() {
   for (int attempt = 0; attempt < 4; ++attempt) {
     if (enumPrinters(kFlags, nullptr, kLevel, buffer.empty() ? nullptr : buffer.data(),
                      static_cast<DWORD>(buffer.size()), &needed, &returned)) {
+      SpoolerAnswer answer;
       const auto* printers = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
       for (DWORD i = 0; i < returned; ++i) {
         if (printers[i].pPrinterName != nullptr) answer.printers.emplace_back(printers[i].pPrinterName);

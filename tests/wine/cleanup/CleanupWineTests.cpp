@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/win32/ControlIds.h"
+#include "support/ErrorReportCheck.h"
 #include "support/MessageTexts.h"
 #include "support/ProductProcess.h"
 #include "support/RegistryExport.h"
@@ -94,10 +95,7 @@ class DevicesKey {
   DevicesKey(const DevicesKey&) = delete;
   DevicesKey& operator=(const DevicesKey&) = delete;
 
-  void Seed(const std::wstring& name, const std::wstring& data) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.c_str());
-    Set(name, {REG_SZ, std::vector<std::uint8_t>(bytes, bytes + (data.size() + 1) * sizeof(wchar_t))});
-  }
+  void Seed(const std::wstring& name, const std::wstring& data) { Set(name, wine_test::StringValue(data)); }
 
   // The values of the key, with their types and data.
   static wine_test::RegistryKeyContents Read() {
@@ -682,19 +680,9 @@ TEST_F(LiveValuesOnWine, NoWmiPrinterAndADeadSpoolerEndWithTheErrorReportAndDele
   const DeadSpoolerForTheProduct deadSpooler;
   for (Mode mode : {Mode::Silent, Mode::Interactive}) {
     SCOPED_TRACE(ModeName(mode));
-    const RegistryState before;
     wine_test::WmiDouble wmi(wine_test::WmiDoubleSetup{});
-    ProductProcess product(mode == Mode::Silent ? L"/s" : L"", wmi.Environment());
-    HWND report = product.WaitForMessageBox(L"Nettoyage des imprimantes", kWaitMilliseconds);
-    ASSERT_NE(report, nullptr) << "no error report";
-    EXPECT_NE(wine_test::MessageBoxText(report).find(L"le spouleur d'impression ne répond pas"), std::wstring::npos)
-        << testing::PrintToString(wine_test::MessageBoxText(report));
-    EXPECT_EQ(product.WaitForWindow(wine_test::kMainWindowCaption, 0), nullptr) << "the window was shown";
-    wine_test::PressMessageBoxButton(report, IDOK);
-    DWORD exitCode = 0;
-    ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
-    EXPECT_EQ(exitCode, 1u);
-    EXPECT_EQ(Changes(before, RegistryState()), std::vector<std::wstring>{});
+    wine_test::ExpectErrorReportAndNothingDeleted(mode == Mode::Silent ? L"/s" : L"", wmi.Environment(),
+                                                  L"le spouleur d'impression ne répond pas", L"Code d'erreur : 0x");
   }
 }
 

@@ -77,6 +77,11 @@ void ExportKey(HKEY key, const std::wstring& path, int depth, RegistryExport& ou
 
 }  // namespace
 
+RegistryValue StringValue(const std::wstring& data) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.c_str());
+  return {REG_SZ, std::vector<std::uint8_t>(bytes, bytes + (data.size() + 1) * sizeof(wchar_t))};
+}
+
 void PrintTo(const RegistryKeyContents& contents, std::ostream* out) {
   *out << "{";
   for (const auto& [name, value] : contents.values) {

@@ -23,6 +23,9 @@ struct RegistryKeyContents {
   bool operator==(const RegistryKeyContents&) const = default;
 };
 
+// A REG_SZ value holding this text, as the registry stores it: UTF-16 with its terminator.
+RegistryValue StringValue(const std::wstring& data);
+
 // Names each value with its type and data size, for test failure messages.
 void PrintTo(const RegistryKeyContents& contents, std::ostream* out);
 

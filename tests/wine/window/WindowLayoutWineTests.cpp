@@ -190,11 +190,7 @@ TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndH
     EXPECT_EQ(exitCode, 0u);
     const RegistryExport after = ExportRegistry(HKEY_CURRENT_USER, L"HKCU", kDevicesKeyPath);
     RegistryKeyContents expected;
-    if (withLive) {
-      const std::wstring data = L"winspool,Ne00:";
-      const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.c_str());
-      expected.values[live] = {REG_SZ, std::vector<std::uint8_t>(bytes, bytes + (data.size() + 1) * sizeof(wchar_t))};
-    }
+    if (withLive) expected.values[live] = StringValue(L"winspool,Ne00:");
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(after.begin()->second, expected);
   }

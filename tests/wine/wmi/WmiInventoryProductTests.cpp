@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/win32/ControlIds.h"
+#include "support/ErrorReportCheck.h"
 #include "support/ProductProcess.h"
-#include "support/RegistryExport.h"
 #include "support/ScratchKey.h"
 #include "support/WmiDouble.h"
 
@@ -29,18 +29,6 @@ std::wstring HexCode(std::uint32_t code) {
   wchar_t text[16];
   std::swprintf(text, 16, L"0x%08X", static_cast<unsigned>(code));
   return text;
-}
-
-// The process's visible dialog (#32770), or null after the time.
-HWND WaitForDialog(const ProductProcess& process, DWORD milliseconds) {
-  const ULONGLONG deadline = GetTickCount64() + milliseconds;
-  do {
-    for (HWND window : process.VisibleWindows()) {
-      if (wine_test::ClassName(window) == L"#32770") return window;
-    }
-    Sleep(50);
-  } while (GetTickCount64() < deadline);
-  return nullptr;
 }
 
 bool HasVisibleDialog(const ProductProcess& process) {
@@ -147,31 +135,6 @@ TEST(RegisteredDevicesInTheProgram, AMissingOrEmptyDevicesKeyGivesAnEmptyListAnd
   }
 }
 
-namespace {
-
-// Starts the program, expects its error report naming the step and the code, closes the
-// report and checks the program failed and the registry is as it was.
-void ExpectErrorReportAndNothingDeleted(const std::wstring& arguments, const ProductProcess::Environment& environment,
-                                        const std::wstring& step, const std::wstring& code) {
-  const std::vector<std::wstring> before = wine_test::ValueNames(kDevicesPath);
-  const wine_test::RegistryState registryBefore;
-  ProductProcess product(arguments, environment);
-  const HWND report = WaitForDialog(product, kWaitMilliseconds);
-  ASSERT_NE(report, nullptr) << "no error report was shown";
-  const std::wstring text = wine_test::MessageBoxText(report);
-  EXPECT_NE(text.find(step), std::wstring::npos) << testing::PrintToString(text);
-  EXPECT_NE(text.find(code), std::wstring::npos) << testing::PrintToString(text);
-  EXPECT_EQ(product.WaitForWindow(wine_test::kMainWindowCaption, 0), nullptr) << "the window was shown";
-  wine_test::PressMessageBoxButton(report, IDOK);
-  DWORD exitCode = 0;
-  ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end after its report";
-  EXPECT_NE(exitCode, 0u);
-  EXPECT_EQ(wine_test::ValueNames(kDevicesPath), before);
-  // Nothing at all is written on a failure path, in the Devices key or anywhere else.
-  EXPECT_EQ(wine_test::RegistryChanges(registryBefore, wine_test::RegistryState()), std::vector<std::wstring>{});
-}
-
-}  // namespace
 
 TEST(WmiInventoryInTheProgram, EveryWmiFailureIsReportedAndEndsTheProgramBeforeAnyDeletionInEitherMode) {
   struct Case {
@@ -197,7 +160,7 @@ TEST(WmiInventoryInTheProgram, EveryWmiFailureIsReportedAndEndsTheProgramBeforeA
     for (const wchar_t* arguments : {L"", L"/s"}) {
       SCOPED_TRACE(std::string(c.label) + (arguments[0] ? " silent" : " interactive"));
       WmiDouble wmi(c.setup);
-      ExpectErrorReportAndNothingDeleted(arguments, wmi.Environment(), c.step,
+      wine_test::ExpectErrorReportAndNothingDeleted(arguments, wmi.Environment(), c.step,
                                          HexCode(wine_test::WmiFailureCode(c.setup.failure)));
       EXPECT_FALSE(wmi.Log().empty()) << "the program did not bind the WMI double";
     }
@@ -212,6 +175,6 @@ TEST(WmiInventoryInTheProgram, WinesOwnWmiFailsToBindAndTheProgramReportsItAndDe
   for (const wchar_t* arguments : {L"", L"/s"}) {
     SCOPED_TRACE(arguments[0] ? "silent" : "interactive");
     // Wine's WMI takes only ".", "localhost" and the computer name for the local machine.
-    ExpectErrorReportAndNothingDeleted(arguments, {}, L"liaison au service WMI", HexCode(0x80041015));
+    wine_test::ExpectErrorReportAndNothingDeleted(arguments, {}, L"liaison au service WMI", HexCode(0x80041015));
   }
 }
