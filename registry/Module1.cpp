@@ -76,12 +76,17 @@ bool IsExactlyAddressable(const std::wstring& valueName) {
   return valueName.find(L'\0') == std::wstring::npos;
 }
 
-void Module1::DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName) {
-  if (!IsExactlyAddressable(valueName)) return;
+DeletionResult Module1::DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName) {
+  if (!IsExactlyAddressable(valueName)) return {false, kErrorInvalidParameter};
+  const auto outcome = [](RegStatus status) {
+    return DeletionResult{status == kErrorSuccess || status == kErrorFileNotFound, status};
+  };
   RegKeyHandle key = 0;
-  if (api_.OpenKey(root, keyPath, 0, kKeyWrite, key) != kErrorSuccess) return;
+  if (const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeyWrite, key); opened != kErrorSuccess) {
+    return outcome(opened);
+  }
   OpenKeyGuard closeOnReturn(api_, key);
-  api_.DeleteValue(key, valueName);  // a missing value or a refused deletion is ignored
+  return outcome(api_.DeleteValue(key, valueName));
 }
 
 }  // namespace registry

@@ -1,7 +1,8 @@
 #pragma once
 // The registry module: list the value names under a key, delete a named value.
 // Every call opens the key itself and closes it before returning. A registry failure is
-// never an error: the procedure silently does less, and nothing is raised or shown.
+// never an error: nothing is raised or shown. An enumeration silently does less; a deletion
+// tells its caller whether the value is gone.
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -25,6 +26,14 @@ inline constexpr std::uint32_t kNameBufferLength = 255;
 // which ends at the first NUL: "Foo<NUL>bar" would delete "Foo".
 bool IsExactlyAddressable(const std::wstring& valueName);
 
+// What became of one deletion.
+struct DeletionResult {
+  // Deleted now, or already absent (the key or the value not found): the value is not there.
+  bool gone = false;
+  // Why the value is still there, when it is: the Win32 status of the refused step.
+  RegStatus status = kErrorSuccess;
+};
+
 class Module1 {
  public:
   explicit Module1(RegistryApi& api) : api_(api) {}
@@ -37,8 +46,9 @@ class Module1 {
                      std::int32_t& count, std::int32_t kind);
 
   // Deletes the value valueName under root\keyPath; the empty name is the default value.
-  // A name that cannot be given to the registry exactly is refused: nothing is done.
-  void DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName);
+  // A name that cannot be given to the registry exactly is refused: nothing is done, and the
+  // value is not gone (ERROR_INVALID_PARAMETER).
+  DeletionResult DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName);
 
  private:
   RegistryApi& api_;

@@ -1,6 +1,7 @@
 #pragma once
-// The four registry operations the registry module needs, as a small interface: advapi32
-// on Windows (registry/win32), an in-memory stand-in in the native unit tests.
+// The four registry operations the registry module needs, and the text of a status, as a
+// small interface: advapi32 on Windows (registry/win32), an in-memory stand-in in the native
+// unit tests.
 // Statuses are plain Win32 statuses: 0 is success, anything else is failure.
 #include <cstdint>
 #include <string>
@@ -12,6 +13,8 @@ using RegRootKey = std::uint32_t;     // predefined root key, as its 32-bit hand
 using RegKeyHandle = std::uintptr_t;  // an open key, opaque to the module
 
 inline constexpr RegStatus kErrorSuccess = 0;
+inline constexpr RegStatus kErrorFileNotFound = 2;
+inline constexpr RegStatus kErrorInvalidParameter = 87;
 inline constexpr RegRootKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr std::uint32_t kKeyRead = 0x20019;   // read control, query values, enumerate subkeys, notify
 inline constexpr std::uint32_t kKeyWrite = 0x20006;  // read control, set values, create subkeys
@@ -36,6 +39,10 @@ class RegistryApi {
 
   // RegCloseKey(key).
   virtual RegStatus CloseKey(RegKeyHandle key) = 0;
+
+  // The system's own text for a status, in the system's language (FormatMessageW); empty
+  // when it has none.
+  virtual std::wstring StatusText(RegStatus status) = 0;
 };
 
 }  // namespace registry

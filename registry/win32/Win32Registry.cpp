@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace registry {
 namespace {
 
@@ -41,5 +43,17 @@ RegStatus Win32Registry::DeleteValue(RegKeyHandle key, const std::wstring& name)
 }
 
 RegStatus Win32Registry::CloseKey(RegKeyHandle key) { return RegCloseKey(KeyHandle(key)); }
+
+std::wstring Win32Registry::StatusText(RegStatus status) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const std::unique_ptr<wchar_t, HLOCAL (*)(HLOCAL)> freeOnReturn(buffer, LocalFree);
+  std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
+  // The system's messages end with a line break.
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  return text;
+}
 
 }  // namespace registry

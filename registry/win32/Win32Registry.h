@@ -13,6 +13,7 @@ class Win32Registry final : public RegistryApi {
                       std::uint32_t& dataSize) override;
   RegStatus DeleteValue(RegKeyHandle key, const std::wstring& name) override;
   RegStatus CloseKey(RegKeyHandle key) override;
+  std::wstring StatusText(RegStatus status) override;
 };
 
 }  // namespace registry

@@ -224,6 +224,8 @@ class ScriptedRegistry final : public registry::RegistryApi {
     return kFileNotFound;
   }
 
+  std::wstring StatusText(registry::RegStatus) override { return {}; }
+
   registry::RegStatus CloseKey(registry::RegKeyHandle key) override {
     Call call;
     call.kind = 'C';
@@ -352,15 +354,21 @@ void FuzzDeleteRegValue(Reader& in) {
     }
   }
 
+  // Gone: deleted, or the key or the value was not there. Anything else leaves it there.
+  const bool expectedGone = addressable && (s.openStatus == 0 || s.openStatus == kFileNotFound);
+
   ScriptedRegistry api(s, s.values);
   registry::Module1 module1(api);
+  registry::DeletionResult result;
   try {
-    module1.DeleteRegValue(s.root, s.path, target);
+    result = module1.DeleteRegValue(s.root, s.path, target);
   } catch (...) {
     Diverged("DeleteRegValue raised");
   }
 
   Check(api.Values() == expected, "values after the deletion");
+  Check(result.gone == expectedGone, "whether the value is reported gone");
+  Check(result.gone || result.status != 0, "a value still there comes with its status");
   const auto& calls = api.calls;
   if (!addressable) {
     Check(calls.empty(), "calls for a name holding a NUL");

@@ -82,6 +82,8 @@ class FakeRegistry final : public registry::RegistryApi {
                                 std::uint32_t& dataSize) override;
   registry::RegStatus DeleteValue(registry::RegKeyHandle key, const std::wstring& name) override;
   registry::RegStatus CloseKey(registry::RegKeyHandle key) override;
+  // "message <status>", so that tests see which status was described.
+  std::wstring StatusText(registry::RegStatus status) override { return L"message " + std::to_wstring(status); }
 
  private:
   using KeyId = std::pair<registry::RegRootKey, std::wstring>;
