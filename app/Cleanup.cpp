@@ -2,61 +2,25 @@
 #include <string>
 #include <vector>
 
+#include "app/ExitCodes.h"
 #include "app/Form1.h"
 #include "app/Messages.h"
+#include "app/NameListing.h"
 #include "app/StaleNames.h"
 #include "inventory/DevicesKey.h"
 #include "inventory/SpoolerWitness.h"
 
 namespace {
 
-// "Liste des imprimantes à supprimer : ", CR LF, one line TAB "-" name for each of the first
-// `shown` stale names, joined by CR LF; when names are left out, one more line that says how
-// many; CR LF, the question.
-std::wstring ConfirmationText(const NameList& staleNames, std::int16_t shown) {
-  std::wstring lines;
-  for (std::int16_t k = 0; k < shown; ++k) {
-    if (!lines.empty()) lines += L"\r\n";
-    lines += L"\t-";
-    lines += staleNames.List(k);
-  }
-  const int leftOut = staleNames.ListCount() - shown;
-  if (leftOut > 0) {
-    if (!lines.empty()) lines += L"\r\n";
-    lines += messages::kMoreNamesBefore + std::to_wstring(leftOut) +
-             (leftOut == 1 ? messages::kMoreNamesAfterOne : messages::kMoreNamesAfterMany);
-  }
-  return messages::kConfirmationHeader + (L"\r\n" + lines) + L"\r\n" +
-         messages::kConfirmationQuestion;
-}
-
-// The whole confirmation when the screen holds it; otherwise as many names as it holds, in
-// order, and the count of the others, so that the question and its buttons stay on the screen.
-// Lengths are tried doubling from one name, then halving the gap: a list of thousands is never
-// measured whole, and a dozen small texts are.
-std::wstring ConfirmationThatFits(WindowSystem& window, const NameList& staleNames) {
-  const auto fits = [&](std::int16_t shown) {
-    return window.MsgBoxFitsOnScreen(ConfirmationText(staleNames, shown), messages::kStyleExclamationYesNo);
-  };
-  const std::int16_t count = staleNames.ListCount();
-  int fitting = 0;     // shown names known to fit
-  int tooMany = count;  // shown names known not to fit
-  for (int shown = 1;; shown *= 2) {
-    if (shown >= count) {
-      if (fits(count)) return ConfirmationText(staleNames, count);
-      break;
-    }
-    if (!fits(static_cast<std::int16_t>(shown))) {
-      tooMany = shown;
-      break;
-    }
-    fitting = shown;
-  }
-  while (tooMany - fitting > 1) {
-    const int middle = (fitting + tooMany) / 2;
-    (fits(static_cast<std::int16_t>(middle)) ? fitting : tooMany) = middle;
-  }
-  return ConfirmationText(staleNames, static_cast<std::int16_t>(fitting));
+// The event's strings: the count, then the names one per line, then what follows them; the
+// names are cut so that the whole event stays within the event log's limit.
+std::vector<std::wstring> EventStrings(const std::vector<std::wstring>& names, std::vector<std::wstring> after) {
+  std::vector<std::wstring> strings{std::to_wstring(names.size())};
+  std::size_t used = strings[0].size();
+  for (const std::wstring& text : after) used += text.size();
+  strings.push_back(NameLinesUpTo(names, EventLog::kMaxCharacters - used));
+  strings.insert(strings.end(), after.begin(), after.end());
+  return strings;
 }
 
 }  // namespace
@@ -82,26 +46,59 @@ void Form1::cmdLancer_Click() {
   }
 
   if (!SilentMode) {
-    const int answer = window_.MsgBox(ConfirmationThatFits(window_, lstSuppr), messages::kTitle,
-                                      messages::kStyleExclamationYesNo);
+    const ListingBox confirmation{lstSuppr.Items(), messages::kConfirmationHeader,
+                                  messages::kConfirmationQuestion, messages::kFullListInWindow,
+                                  messages::kStyleExclamationYesNo};
+    const int answer = window_.MsgBox(ListingBoxTextThatFits(window_, confirmation), messages::kTitle,
+                                      confirmation.style);
     if (answer != messages::kAnswerYes) return;  // nothing changes; lstSuppr keeps the names
     // The answer may come long after the question: a printer installed meanwhile keeps its
     // value, and lstSuppr keeps only what is really deleted.
     DropWhatTheSpoolerListsNow();
   }
 
-  // A deletion that fails is silent: the next name is tried all the same.
-  for (std::int16_t k = 0; k < lstSuppr.ListCount(); ++k) {
-    module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, lstSuppr.List(k));
+  const CleanupOutcome outcome = DeleteListedValues();
+  // The record is written before anything is shown: a box nobody answers keeps nothing back.
+  if (!outcome.deleted.empty()) eventLog_.Write(EventLog::Event::Deleted, EventStrings(outcome.deleted, {}));
+  std::wstring refusal;
+  if (!outcome.notDeleted.empty()) {
+    const std::wstring code = std::to_wstring(outcome.firstRefusal);
+    const std::wstring text = registry_.StatusText(outcome.firstRefusal);
+    eventLog_.Write(EventLog::Event::NotDeleted, EventStrings(outcome.notDeleted, {code, text}));
+    refusal = messages::kRefusalCode + code + (text.empty() ? L"" : messages::kRefusalTextSeparator + text);
+    window_.SetExitCode(exit_codes::kNotAllDeleted);
   }
 
   if (!SilentMode) {
-    window_.MsgBox(messages::kCleanupDone, messages::kTitle, messages::kStyleInformationOk);
+    if (outcome.notDeleted.empty()) {
+      window_.MsgBox(messages::kCleanupDone, messages::kTitle, messages::kStyleInformationOk);
+    } else {
+      const ListingBox notDeleted{outcome.notDeleted, messages::kCleanupDoneExceptHeader, refusal, L"",
+                                  messages::kStyleExclamationOk};
+      window_.MsgBox(ListingBoxTextThatFits(window_, notDeleted), messages::kTitle, notDeleted.style);
+    }
     // A confirmed cleanup closes the window and ends the program without going back to the
     // event loop.
     window_.Unload();
     window_.End();
   }
+}
+
+Form1::CleanupOutcome Form1::DeleteListedValues() {
+  // Every name is tried, whatever became of the others.
+  CleanupOutcome outcome;
+  for (std::int16_t k = 0; k < lstSuppr.ListCount(); ++k) {
+    const std::wstring& name = lstSuppr.List(k);
+    const registry::DeletionResult result =
+        module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
+    if (result.gone) {
+      outcome.deleted.push_back(name);
+      continue;
+    }
+    if (outcome.notDeleted.empty()) outcome.firstRefusal = result.status;
+    outcome.notDeleted.push_back(name);
+  }
+  return outcome;
 }
 
 inventory::SpoolerWitness Form1::AskSpooler() {

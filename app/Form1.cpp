@@ -7,7 +7,9 @@ Form1::Form1(Form1Services services, std::wstring argumentText)
     : window_(services.window),
       printers_(services.printers),
       spooler_(services.spooler),
+      registry_(services.registry),
       module1_(services.registry),
+      eventLog_(services.eventLog),
       argumentText_(std::move(argumentText)) {}
 
 void Form1::Form_Load() {

@@ -3,19 +3,23 @@
 // its event handlers. The Win32 window (app/win32) shows it and routes events to it.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "app/EventLog.h"
 #include "app/WindowSystem.h"
 #include "common/NameList.h"
 #include "inventory/PrinterSource.h"
 #include "inventory/SpoolerWitness.h"
 #include "registry/Module1.h"
 
-// What Form1 talks to: the window system, the printer inventory and the registry.
+// What Form1 talks to: the window system, the printer inventory, the registry and the record
+// left for the administrators.
 struct Form1Services {
   WindowSystem& window;
   inventory::PrinterSource& printers;
   inventory::SpoolerProbe& spooler;
   registry::RegistryApi& registry;
+  EventLog& eventLog;
 };
 
 class Form1 {
@@ -32,23 +36,34 @@ class Form1 {
   // Runs once before the window is first shown: mode, WMI list, registry list, and in
   // silent mode the cleanup and the unload.
   void Form_Load();
-  // "Lancer nettoyage": find the stale device names, confirm, delete. A name that the spooler
-  // lists, or that the registry cannot be given exactly, is never stale.
+  // "Lancer nettoyage": find the stale device names, confirm, delete, record and report. A
+  // name that the spooler lists, or that the registry cannot be given exactly, is never stale.
+  // Values that Windows refuses to delete are reported, and the program ends with code 2.
   void cmdLancer_Click();
   // "Sortir" and the close box.
   void cmdSortir_Click();
 
  private:
+  // What became of the deletions of one cleanup, in lstSuppr's order.
+  struct CleanupOutcome {
+    std::vector<std::wstring> deleted;     // gone now: deleted, or already absent
+    std::vector<std::wstring> notDeleted;  // still there: Windows refused
+    registry::RegStatus firstRefusal = registry::kErrorSuccess;
+  };
+
   void FillWmiList();
   void FillRegeditList();
   // The spooler's printers now; see inventory::SpoolerWitness::Ask.
   inventory::SpoolerWitness AskSpooler();
   // Takes out of lstSuppr every name the spooler lists now.
   void DropWhatTheSpoolerListsNow();
+  CleanupOutcome DeleteListedValues();
 
   WindowSystem& window_;
   inventory::PrinterSource& printers_;
   inventory::SpoolerProbe& spooler_;
+  registry::RegistryApi& registry_;
   registry::Module1 module1_;
+  EventLog& eventLog_;
   std::wstring argumentText_;
 };

@@ -9,14 +9,22 @@ inline constexpr wchar_t kNothingStale[] =
 inline constexpr wchar_t kConfirmationHeader[] = L"Liste des imprimantes à supprimer : ";
 inline constexpr wchar_t kConfirmationQuestion[] = L"Voulez-vous supprimer ces lignes maintenant ?";
 inline constexpr wchar_t kCleanupDone[] = L"Nettoyage terminé !";
-// The line that stands for the stale names a confirmation too tall for the screen leaves out.
-inline constexpr wchar_t kMoreNamesBefore[] = L"\t… et ";
-inline constexpr wchar_t kMoreNamesAfterOne[] = L" autre (liste complète dans la fenêtre)";
-inline constexpr wchar_t kMoreNamesAfterMany[] = L" autres (liste complète dans la fenêtre)";
+inline constexpr wchar_t kCleanupDoneExceptHeader[] =
+    L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :";
+// "Erreur 5 : Accès refusé." ends that message: the first refusal's code and the system's text.
+inline constexpr wchar_t kRefusalCode[] = L"Erreur ";
+inline constexpr wchar_t kRefusalTextSeparator[] = L" : ";
+// The line that stands for the names a list too long for its room leaves out: "… et 3 autres".
+inline constexpr wchar_t kMoreNames[] = L"… et ";
+inline constexpr wchar_t kOtherName[] = L" autre";
+inline constexpr wchar_t kOtherNames[] = L" autres";
+// Ends that line in the confirmation, whose names are all in the window's small list.
+inline constexpr wchar_t kFullListInWindow[] = L" (liste complète dans la fenêtre)";
 
 // Windows message-box flags and answers.
 inline constexpr int kStyleInformationOk = 64;     // MB_ICONINFORMATION | MB_OK
 inline constexpr int kStyleExclamationYesNo = 52;  // MB_ICONEXCLAMATION | MB_YESNO
+inline constexpr int kStyleExclamationOk = 48;     // MB_ICONEXCLAMATION | MB_OK
 inline constexpr int kAnswerYes = 6;               // IDYES
 
 }  // namespace messages

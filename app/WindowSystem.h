@@ -20,4 +20,8 @@ class WindowSystem {
 
   // Ends the program at once, without returning to the event loop.
   virtual void End() = 0;
+
+  // The exit code the program ends with, by Unload or End, unless an error report ends it
+  // first (see app/ExitCodes.h). It is 0 until set.
+  virtual void SetExitCode(int exitCode) = 0;
 };

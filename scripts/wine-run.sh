@@ -13,6 +13,8 @@ fi
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export DISPLAY=":$(cat "$dir/display")"
 output=$(mktemp)
+# Tests read what the programs they start print here (Wine's debug channels) by this name.
+export WINE_RUN_OUTPUT="Z:${output//\//\\}"
 wine "$@" <"/dev/null" >"$output" 2>&1
 status=$?
 cat "$output"

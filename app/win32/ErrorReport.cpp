@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "app/win32/Win32EventLog.h"
 #include "common/AppError.h"
 
 namespace error_report {
@@ -30,6 +31,12 @@ void ReportCurrentException(HWND owner) noexcept {
     // Building the text failed (out of memory): the report still names an error.
   }
   const wchar_t* shown = text.empty() ? L"Erreur d'exécution" : text.c_str();
+  // Recorded first: in a silent run the box may sit on a desktop nobody sees.
+  try {
+    Win32EventLog().Write(EventLog::Event::Error, {shown});
+  } catch (...) {
+    // No memory for the record's one string: the box is shown all the same.
+  }
   MessageBoxW(owner, shown, kTitle, kStyle);
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ExitCodes.h"
 #include "app/win32/ControlIds.h"
 #include "app/win32/ErrorReport.h"
 #include "app/win32/Layout.h"
@@ -20,7 +21,6 @@ constexpr wchar_t kCaption[] = L"Nettoyage des imprimantes";
 // A fixed frame: the controls neither move nor resize with the window.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
-constexpr int kNormalExitCode = 0;
 // lstSuppr has no label of its own; screen readers get this name for it.
 constexpr wchar_t kLstSupprName[] = L"Imprimantes à supprimer";
 
@@ -193,7 +193,9 @@ void MainWindow::Unload() {
   if (window_) DestroyWindow(window_);
 }
 
-void MainWindow::End() { ExitProcess(kNormalExitCode); }
+void MainWindow::End() { ExitProcess(static_cast<UINT>(exitCode_)); }
+
+void MainWindow::SetExitCode(int exitCode) { exitCode_ = exitCode; }
 
 LRESULT CALLBACK MainWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -329,7 +331,7 @@ void MainWindow::EndWithErrorReport() noexcept {
     const BoxOpen open(boxesOpen_);
     error_report::ReportCurrentException(window_ && IsWindowVisible(window_) ? window_ : nullptr);
   }
-  exitCode_ = error_report::kExitCode;
+  exitCode_ = exit_codes::kError;
   if (window_) {
     DestroyWindow(window_);
   } else {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "app/ExitCodes.h"
 #include "app/Form1.h"
 #include "app/WindowSystem.h"
 #include "app/win32/ScreenReaderName.h"
@@ -34,6 +35,7 @@ class MainWindow final : public WindowSystem {
   bool MsgBoxFitsOnScreen(const std::wstring& text, int style) override;
   void Unload() override;
   void End() override;
+  void SetExitCode(int exitCode) override;
 
  private:
   // One list box and the name list it shows: how much of the list it holds, and since
@@ -82,7 +84,7 @@ class MainWindow final : public WindowSystem {
   win32::UniqueFont font_;
   HWND focus_ = nullptr;  // the control that had the focus when the window was last deactivated
   std::array<ListMirror, 3> lists_{};
-  int exitCode_ = 0;
+  int exitCode_ = exit_codes::kDone;
   int boxesOpen_ = 0;  // the program's message boxes on the screen now
   ScreenReaderName lstSupprName_;
 };

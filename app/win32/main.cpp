@@ -2,9 +2,11 @@
 #include <windows.h>
 
 #include "app/CommandLine.h"
+#include "app/ExitCodes.h"
 #include "app/Form1.h"
 #include "app/win32/ErrorReport.h"
 #include "app/win32/MainWindow.h"
+#include "app/win32/Win32EventLog.h"
 #include "common/AppError.h"
 #include "common/win32/Raii.h"
 #include "inventory/win32/Win32SpoolerProbe.h"
@@ -25,7 +27,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     inventory::WmiPrinterSource printers;
     inventory::Win32SpoolerProbe spooler;
     registry::Win32Registry registry;
-    Form1 form(Form1Services{window, printers, spooler, registry}, ArgumentText(GetCommandLineW()));
+    Win32EventLog eventLog;
+    Form1 form(Form1Services{window, printers, spooler, registry, eventLog}, ArgumentText(GetCommandLineW()));
     window.Attach(form);
     form.Form_Load();
     return window.Run(showCommand);
@@ -33,6 +36,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // An error outside the window's events: start-up (WMI, a list, the window) or the
     // event loop itself. The window is gone by now; the report is the only thing shown.
     error_report::ReportCurrentException(nullptr);
-    return error_report::kExitCode;
+    return exit_codes::kError;
   }
 }

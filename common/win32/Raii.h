@@ -39,9 +39,11 @@ class UniqueHandle {
 
 inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
 inline void DeleteGdiObject(HFONT font) { ::DeleteObject(font); }
+inline void DeregisterEventSourceHandle(HANDLE source) { ::DeregisterEventSource(source); }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
+using UniqueEventSource = UniqueHandle<HANDLE, DeregisterEventSourceHandle>;
 
 // An owned BSTR, freed with SysFreeString.
 class Bstr {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/EventLog.h"
 #include "app/Form1.h"
 #include "common/AppError.h"
 #include "inventory/DevicesKey.h"
@@ -249,17 +250,20 @@ TEST(Cleanup, AfterYesASpoolerThatStoppedAnsweringWithNoWmiPrinterEndsWithAnErro
   EXPECT_EQ(session.window.ends, 0);
 }
 
-TEST(Cleanup, YesReportsAndEndsEvenWhenDeletionsFail) {
+TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) {
   struct Case {
     const char* what;
     void (*breakRegistry)(FakeRegistry&);
     std::vector<std::wstring> left;
+    std::vector<RecordedEvents::Record> records;
   };
+  using Event = EventLog::Event;
   const Case cases[] = {
-      {"one deletion refused", [](FakeRegistry& r) { r.RefuseDelete(L"Ancienne"); },
-       {L"Ancienne", L"Active"}},
+      {"one deletion refused", [](FakeRegistry& r) { r.RefuseDelete(L"Ancienne"); }, {L"Ancienne", L"Active"},
+       {{Event::Deleted, {L"1", L"Perdue"}}, {Event::NotDeleted, {L"1", L"Ancienne", L"5", L"message 5"}}}},
       {"the key cannot be opened for writing", [](FakeRegistry& r) { r.RefuseAccess(kKeyWrite); },
-       {L"Ancienne", L"Active", L"Perdue"}},
+       {L"Ancienne", L"Active", L"Perdue"},
+       {{Event::NotDeleted, {L"2", L"Ancienne\r\nPerdue", L"5", L"message 5"}}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -270,9 +274,19 @@ TEST(Cleanup, YesReportsAndEndsEvenWhenDeletionsFail) {
     EXPECT_EQ(session.WriteOpens(), 2u) << "every name is tried";
     EXPECT_EQ(session.Devices(), c.left);
     ASSERT_EQ(session.window.boxes.size(), 2u);
-    EXPECT_EQ(session.window.boxes[1].text, kDone);
+    const std::wstring refused = c.left.size() == 2 ? L"\t-Ancienne" : L"\t-Ancienne\r\n\t-Perdue";
+    EXPECT_EQ(session.window.boxes[1].text,
+              L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n" + refused +
+                  L"\r\nErreur 5 : message 5");
+    EXPECT_EQ(session.window.boxes[1].style, 48);
+    EXPECT_EQ(session.window.exitCode, 2);
     EXPECT_EQ(session.window.unloads, 1);
     EXPECT_EQ(session.window.ends, 1);
+    ASSERT_EQ(session.eventLog.records.size(), c.records.size());
+    for (std::size_t k = 0; k < c.records.size(); ++k) {
+      EXPECT_EQ(session.eventLog.records[k].event, c.records[k].event);
+      EXPECT_EQ(session.eventLog.records[k].strings, c.records[k].strings);
+    }
   }
 }
 
@@ -316,25 +330,47 @@ TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
   EXPECT_EQ(session.window.ends, 0) << "start-up closes the window; the cleanup does not end the program";
 }
 
-TEST(Cleanup, SilentStartUpGoesOnPastARefusedDeletion) {
+TEST(Cleanup, SilentStartUpGoesOnPastARefusedDeletionShowsNothingAndEndsWithCodeTwo) {
   ProgramStart start({L"Ancienne", L"Active", L"Perdue"}, {L"Active"}, L"/s");
   start.registry.RefuseDelete(L"Ancienne");
   start.form->Form_Load();
   EXPECT_TRUE(start.window.boxes.empty());
   EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"Ancienne", L"Active"}));
   EXPECT_EQ(start.window.unloads, 1);
+  EXPECT_EQ(start.window.exitCode, 2);
+  ASSERT_EQ(start.eventLog.records.size(), 2u);
+  EXPECT_EQ(start.eventLog.records[1].strings, (std::vector<std::wstring>{L"1", L"Ancienne", L"5", L"message 5"}));
 }
 
-TEST(Cleanup, AFullListOf32767StaleNamesIsListedAndConfirmedWhole) {
+TEST(Cleanup, AFullListOf32767StaleNamesIsListedConfirmedWholeAndRecordedWithinTheEventLogsLimit) {
   std::vector<std::wstring> names;
   for (int i = 0; i < 32767; ++i) names.push_back(L"P" + std::to_wstring(i));
   Session session(names, {});
+  // Windows refuses every deletion: all the names go to the record of what is still there.
+  session.registry.RefuseAccess(kKeyWrite);
+  session.window.AnswerNext(FakeWindowSystem::kIdYes);
   session.form->cmdLancer_Click();
   EXPECT_EQ(session.Suppr(), names);
-  ASSERT_EQ(session.window.boxes.size(), 1u);
+  ASSERT_EQ(session.window.boxes.size(), 2u);
   const std::wstring& text = session.window.boxes[0].text;
   std::size_t lines = 0;
   for (std::size_t at = text.find(L"\r\n\t-"); at != std::wstring::npos; at = text.find(L"\r\n\t-", at + 1)) ++lines;
   EXPECT_EQ(lines, 32767u);
   EXPECT_NE(text.find(L"\r\n\t-P32766\r\nVoulez-vous supprimer ces lignes maintenant ?"), std::wstring::npos);
+
+  // The record lists the first names, in order, then counts the others, within the limit.
+  ASSERT_EQ(session.eventLog.records.size(), 1u);
+  const std::vector<std::wstring>& strings = session.eventLog.records[0].strings;
+  ASSERT_EQ(strings.size(), 4u);
+  EXPECT_EQ(strings[0], L"32767");
+  const std::size_t used = strings[0].size() + strings[1].size() + strings[2].size() + strings[3].size();
+  EXPECT_LE(used, 31839u);
+  EXPECT_GT(used, 31839u - 30) << "the room is used";
+  const std::size_t lastBreak = strings[1].rfind(L"\r\n");
+  std::size_t listed = 0;
+  for (std::size_t at = 0; at < lastBreak; at = strings[1].find(L"\r\n", at) + 2) {
+    EXPECT_EQ(strings[1].compare(at, strings[1].find(L"\r\n", at) - at, names[listed]), 0);
+    ++listed;
+  }
+  EXPECT_EQ(strings[1].substr(lastBreak + 2), L"… et " + std::to_wstring(32767 - listed) + L" autres");
 }

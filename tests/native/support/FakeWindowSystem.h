@@ -1,5 +1,5 @@
 #pragma once
-// Stands in for the Win32 window: records every message box, unload and end, answers Yes/No
+// Stands in for the Win32 window: records every message box, unload, end and exit code, answers Yes/No
 // boxes from a queue of answers that the test sets (No when the queue is empty), and has a
 // screen as many lines high as the test says (unbounded unless set).
 #include <deque>
@@ -53,11 +53,13 @@ class FakeWindowSystem final : public WindowSystem {
     ++ends;
     if (journal_) journal_->push_back("window.end");
   }
+  void SetExitCode(int code) override { exitCode = code; }
 
   std::size_t screenLines = static_cast<std::size_t>(-1);
   std::vector<Box> boxes;
   int unloads = 0;
   int ends = 0;
+  int exitCode = 0;
 
  private:
   Journal* journal_;

@@ -8,12 +8,25 @@
 #include <string>
 #include <vector>
 
+#include "app/EventLog.h"
 #include "app/Form1.h"
 #include "inventory/DevicesKey.h"
 #include "support/FakePrinterSource.h"
 #include "support/FakeRegistry.h"
 #include "support/FakeWindowSystem.h"
 #include "support/Journal.h"
+
+// The events written, in order, each with its insertion strings.
+struct RecordedEvents final : EventLog {
+  struct Record {
+    Event event;
+    std::vector<std::wstring> strings;
+  };
+  void Write(Event event, const std::vector<std::wstring>& insertionStrings) noexcept override {
+    records.push_back({event, insertionStrings});
+  }
+  std::vector<Record> records;
+};
 
 struct ProgramStart {
   ProgramStart(const std::vector<std::wstring>& registryNames, std::vector<std::wstring> printerNames,
@@ -22,7 +35,7 @@ struct ProgramStart {
     registry.AddKey(inventory::kDevicesRoot, inventory::kDevicesKeyPath);
     for (const std::wstring& name : registryNames)
       registry.AddValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
-    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry}, argumentText);
+    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry, eventLog}, argumentText);
   }
   // Form1 holds references to the stand-ins: they stay where they are.
   ProgramStart(const ProgramStart&) = delete;
@@ -38,5 +51,6 @@ struct ProgramStart {
   FakeRegistry registry;
   FakePrinterSource printers;
   FakeSpooler spooler;
+  RecordedEvents eventLog;
   std::unique_ptr<Form1> form;
 };

@@ -3,6 +3,7 @@
 // afterwards, the exit code, and nothing else in the registry touched.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <aclapi.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -233,6 +234,7 @@ struct WatchedRun {
   bool ended = false;
   DWORD exitCode = 0;
   std::vector<std::wstring> windowsSeen;  // class and caption of each visible window seen
+  std::vector<wine_test::LoggedString> eventLog;
 };
 
 WatchedRun RunWatchingWindows(const std::wstring& arguments, const ProductProcess::Environment& extra) {
@@ -250,6 +252,7 @@ WatchedRun RunWatchingWindows(const std::wstring& arguments, const ProductProces
     }
     if (product.WaitForExit(2, run.exitCode)) {
       run.ended = true;
+      run.eventLog = product.EventLog();
       return run;
     }
     if (GetTickCount64() > deadline) return run;  // the process is ended when product goes
@@ -490,6 +493,15 @@ TEST_F(CleanupOnWine, SilentRunRemovesExactlyTheStaleValuesShowsNothingAndExitsZ
   EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
   EXPECT_EQ(Changes(before, after), Removals(stale));
   ExpectLiveValuesKeptByteForByte(devicesBefore);
+  std::wstring names;
+  for (std::size_t k = 0; k < stale.size(); ++k) names += (k == 0 ? L"" : L"\r\n") + stale[k];
+  EXPECT_EQ(run.eventLog, (std::vector<wine_test::LoggedString>{{"trace", L"6"}, {"trace", names}}));
+
+  // The next logon finds nothing to delete, and leaves no record.
+  const WatchedRun again = RunWatchingWindows(L"/s", wmi.Environment());
+  ASSERT_TRUE(again.ended);
+  EXPECT_EQ(again.exitCode, 0u);
+  EXPECT_EQ(again.eventLog, std::vector<wine_test::LoggedString>{});
 }
 
 TEST_F(CleanupOnWine, SilentRunWithNothingStaleChangesNothing) {
@@ -568,38 +580,46 @@ class LiveValuesOnWine : public testing::Test {
     return contents;
   }
 
-  // Runs the cleanup to its normal end: "/s", or "Lancer nettoyage" answered Yes after
-  // checking that the confirmation lists exactly expectedStale. whileAsked runs while the
-  // confirmation waits.
-  void CleanUp(Mode mode, const std::vector<std::wstring>& printers, const std::vector<std::wstring>& expectedStale,
-               const std::function<void()>& whileAsked = {}) {
+  // Runs the cleanup to its end: "/s", or "Lancer nettoyage" answered Yes after checking that
+  // the confirmation lists exactly expectedStale, and that the last message says lastMessage.
+  // whileAsked runs while the confirmation waits. Returns what the run wrote to the event log.
+  std::vector<wine_test::LoggedString> CleanUp(Mode mode, const std::vector<std::wstring>& printers,
+                                               const std::vector<std::wstring>& expectedStale,
+                                               const std::function<void()>& whileAsked = {},
+                                               const std::wstring& lastMessage = kDone, DWORD exitCodeExpected = 0) {
     wine_test::WmiDouble wmi({printers});
     if (mode == Mode::Silent) {
       const WatchedRun run = RunWatchingWindows(L"/s", wmi.Environment());
-      ASSERT_TRUE(run.ended) << "the silent run did not end";
-      EXPECT_EQ(run.exitCode, 0u);
+      EXPECT_TRUE(run.ended) << "the silent run did not end";
+      EXPECT_EQ(run.exitCode, exitCodeExpected);
       EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
-      return;
+      return run.eventLog;
     }
     ProductProcess product(L"", wmi.Environment());
     HWND window = PressLancer(product);
-    ASSERT_NE(window, nullptr);
     HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
-    ASSERT_NE(box, nullptr) << "no confirmation";
+    if (!window || !box) {
+      ADD_FAILURE() << "no window or no confirmation";
+      return {};
+    }
     EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(expectedStale));
     EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), expectedStale);
     EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstWMI)), printers) << "WMI's answer alone";
     lstRegedit_ = wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstRegedit));
     if (whileAsked) whileAsked();
     wine_test::PressMessageBoxButton(box, IDYES);
-    ASSERT_TRUE(WaitForBoxToClose(box));
+    EXPECT_TRUE(WaitForBoxToClose(box));
     HWND done = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
-    ASSERT_NE(done, nullptr) << "no completion message";
-    EXPECT_EQ(wine_test::MessageBoxText(done), kDone);
+    if (!done) {
+      ADD_FAILURE() << "no completion message";
+      return {};
+    }
+    EXPECT_EQ(wine_test::MessageBoxText(done), lastMessage);
     wine_test::PressMessageBoxButton(done, IDOK);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end";
-    EXPECT_EQ(exitCode, 0u);
+    DWORD exitCode = 99;
+    EXPECT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end";
+    EXPECT_EQ(exitCode, exitCodeExpected);
+    return product.EventLog();
   }
 
   DevicesKey devices_;
@@ -673,6 +693,59 @@ TEST_F(LiveValuesOnWine, APrinterInstalledAfterStartUpKeepsItsValueUntilTheAnswe
   ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_EQ(DevicesKey::Read(), Without(before, {L"Ancienne"}));
+}
+
+// The Devices key's DACL lets everyone only read it (a policy, a damaged ACL): Windows refuses
+// every deletion. The original DACL comes back when the object goes.
+class ReadOnlyDevicesKey {
+ public:
+  ReadOnlyDevicesKey() {
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, READ_CONTROL | WRITE_DAC, &key_), ERROR_SUCCESS);
+    EXPECT_EQ(GetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &saved_, nullptr,
+                              &descriptor_), ERROR_SUCCESS);
+    SID everyone{SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
+    alignas(DWORD) BYTE buffer[64];
+    ACL* readOnly = reinterpret_cast<ACL*>(buffer);
+    InitializeAcl(readOnly, sizeof buffer, ACL_REVISION);
+    AddAccessAllowedAce(readOnly, ACL_REVISION, KEY_READ | WRITE_DAC | READ_CONTROL, &everyone);
+    EXPECT_EQ(Set(readOnly, PROTECTED_DACL_SECURITY_INFORMATION), ERROR_SUCCESS);
+  }
+  ~ReadOnlyDevicesKey() {
+    EXPECT_EQ(Set(saved_, UNPROTECTED_DACL_SECURITY_INFORMATION), ERROR_SUCCESS) << "the DACL was not restored";
+    LocalFree(descriptor_);
+    RegCloseKey(key_);
+  }
+  ReadOnlyDevicesKey(const ReadOnlyDevicesKey&) = delete;
+  ReadOnlyDevicesKey& operator=(const ReadOnlyDevicesKey&) = delete;
+
+ private:
+  DWORD Set(ACL* dacl, SECURITY_INFORMATION protection) {
+    return SetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | protection, nullptr, nullptr, dacl, nullptr);
+  }
+  HKEY key_ = nullptr;
+  ACL* saved_ = nullptr;
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+};
+
+TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheRunSaysSoWithExitCodeTwoInEitherMode) {
+  Seed({L"Ancienne", L"HP LaserJet"});
+  const wine_test::RegistryKeyContents before = DevicesKey::Read();
+  const ReadOnlyDevicesKey readOnly;
+  wchar_t systemText[256] = L"";
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_ACCESS_DENIED, 0,
+                 systemText, 256, nullptr);
+  std::wstring accessDenied = systemText;
+  while (!accessDenied.empty() && iswspace(accessDenied.back())) accessDenied.pop_back();
+  for (Mode mode : {Mode::Silent, Mode::Interactive}) {
+    SCOPED_TRACE(ModeName(mode));
+    const auto logged =
+        CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne"}, {},
+                L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-Ancienne\r\n"
+                L"Erreur 5 : " + accessDenied, 2);
+    EXPECT_EQ(DevicesKey::Read(), before);
+    EXPECT_EQ(logged, (std::vector<wine_test::LoggedString>{
+                          {"warn", L"1"}, {"warn", L"Ancienne"}, {"warn", L"5"}, {"warn", accessDenied}}));
+  }
 }
 
 TEST_F(LiveValuesOnWine, NoWmiPrinterAndADeadSpoolerEndWithTheErrorReportAndDeleteNothingInEitherMode) {

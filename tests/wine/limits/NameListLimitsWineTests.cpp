@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ExitCodes.h"
 #include "app/win32/ControlIds.h"
 #include "app/win32/ErrorReport.h"
 #include "limits/LimitsSupport.h"
@@ -81,7 +82,7 @@ void ExpectErrorReportNamingTheRefusedAppend(const wchar_t* arguments, const Pro
   wine_test::PressMessageBoxButton(outcome.dialog, IDOK);
   DWORD exitCode = 0;
   ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end after its report";
-  EXPECT_EQ(exitCode, static_cast<DWORD>(error_report::kExitCode));
+  EXPECT_EQ(exitCode, static_cast<DWORD>(exit_codes::kError));
 }
 
 }  // namespace
@@ -135,7 +136,7 @@ TEST(NameListLimits, ADevicesKeyOfExactly32767ValuesIsListedWholeAndSilentModeDe
 }
 
 TEST(NameListLimits, OneValueMoreThan32767EndsWithTheErrorReportNamingTheRefusedAppendAndDeletesNothingInEitherMode) {
-  static_assert(error_report::kExitCode != 0);
+  static_assert(exit_codes::kError != 0);
   wine_test::ScratchKey devices(kDevicesPath);
   const std::vector<std::wstring> seeded = SeedNumberedDevices(kMaxEntries + 1);
   ASSERT_EQ(seeded.size(), static_cast<std::size_t>(kMaxEntries) + 1) << "the Devices key was not seeded";

@@ -23,6 +23,8 @@ void ExpectErrorReportAndNothingDeleted(const std::wstring& arguments, const Pro
   EXPECT_NE(text.find(step), std::wstring::npos) << testing::PrintToString(text);
   EXPECT_NE(text.find(code), std::wstring::npos) << testing::PrintToString(text);
   EXPECT_EQ(product.WaitForWindow(kMainWindowCaption, 0), nullptr) << "the window was shown";
+  // The report is in the event log by the time it is shown, as an error, word for word.
+  EXPECT_EQ(product.EventLog(), (std::vector<LoggedString>{{"err", text}}));
   PressMessageBoxButton(report, IDOK);
   DWORD exitCode = 0;
   ASSERT_TRUE(product.WaitForExit(20000, exitCode)) << "the program did not end after its report";

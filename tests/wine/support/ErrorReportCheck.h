@@ -8,8 +8,9 @@
 namespace wine_test {
 
 // Starts the product with these arguments and environment, expects its error report (and no
-// main window) naming the step and the code, presses OK, and checks that the program ended
-// with exit code 1 and that nothing changed in the registry.
+// main window) naming the step and the code, and recorded as an error in the event log,
+// presses OK, and checks that the program ended with exit code 1 and that nothing changed in
+// the registry.
 void ExpectErrorReportAndNothingDeleted(const std::wstring& arguments, const ProductProcess::Environment& environment,
                                         const std::wstring& step, const std::wstring& code);
 

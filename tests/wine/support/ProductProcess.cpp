@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace wine_test {
 namespace {
 
@@ -50,7 +52,56 @@ std::vector<wchar_t> EnvironmentBlock(const ProductProcess::Environment& extra) 
   return block;
 }
 
+// The file that holds this test's standard output and error, and so Wine's debug output of
+// the processes it starts.
+std::wstring OutputFile() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"WINE_RUN_OUTPUT", path, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+std::string ReadFrom(const std::wstring& path, LONGLONG offset) {
+  std::string bytes;
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  LARGE_INTEGER start{};
+  start.QuadPart = offset;
+  SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read != 0) bytes.append(buffer, read);
+  CloseHandle(file);
+  return bytes;
+}
+
+// Wine's debug form of a string: \r, \n, \t, \\, \" and \XXXX (four hex digits) escapes.
+std::wstring Unescape(const std::string& quoted) {
+  std::wstring text;
+  for (std::size_t i = 0; i < quoted.size(); ++i) {
+    if (quoted[i] != '\\' || i + 1 == quoted.size()) {
+      text += static_cast<wchar_t>(static_cast<unsigned char>(quoted[i]));
+      continue;
+    }
+    const char next = quoted[++i];
+    if (next == 'r') text += L'\r';
+    else if (next == 'n') text += L'\n';
+    else if (next == 't') text += L'\t';
+    else if (std::isxdigit(static_cast<unsigned char>(next)) && i + 3 < quoted.size()) {
+      text += static_cast<wchar_t>(std::stoul(quoted.substr(i, 4), nullptr, 16));
+      i += 3;
+    } else {
+      text += static_cast<wchar_t>(next);
+    }
+  }
+  return text;
+}
+
 }  // namespace
+
+void PrintTo(const LoggedString& logged, std::ostream* out) {
+  *out << logged.level << " " << testing::PrintToString(logged.text);
+}
 
 std::wstring BinDirectory() {
   wchar_t path[MAX_PATH];
@@ -65,7 +116,18 @@ ProductProcess::ProductProcess(const std::wstring& arguments, const Environment&
                                bool waitUntilIdle) {
   std::wstring commandLine = L"\"" + ProductPath() + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
-  std::vector<wchar_t> environment = EnvironmentBlock(extra);
+  // The product prints what it writes to the event log: Wine's event log is a stub.
+  Environment withEventLog = extra;
+  withEventLog.emplace_back(L"WINEDEBUG", L"-all,+eventlog");
+  std::vector<wchar_t> environment = EnvironmentBlock(withEventLog);
+  LARGE_INTEGER size{};
+  const HANDLE output = CreateFileW(OutputFile().c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (output != INVALID_HANDLE_VALUE) {
+    GetFileSizeEx(output, &size);
+    CloseHandle(output);
+  }
+  outputAtStart_ = size.QuadPart;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -95,6 +157,30 @@ bool ProductProcess::WaitForExit(DWORD milliseconds, DWORD& exitCode) {
 }
 
 std::vector<HWND> ProductProcess::TopLevelWindows() const { return WindowsOf(id_, false); }
+
+std::vector<LoggedString> ProductProcess::EventLog() const {
+  std::vector<LoggedString> logged;
+  const std::wstring path = OutputFile();
+  if (path.empty()) {
+    ADD_FAILURE() << "WINE_RUN_OUTPUT does not name the test's output file";
+    return logged;
+  }
+  // Lines such as 0108:warn:eventlog:ReportEventW L"Ancienne"
+  constexpr char kMarker[] = ":eventlog:ReportEventW L\"";
+  const std::string bytes = ReadFrom(path, outputAtStart_);
+  for (std::size_t start = 0, end; start < bytes.size(); start = end + 1) {
+    end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string line = bytes.substr(start, end - start);
+    const std::size_t marker = line.find(kMarker);
+    const std::size_t levelStart = line.find(':');
+    if (marker == std::string::npos || levelStart >= marker || line.back() != '"') continue;
+    const std::size_t textStart = marker + sizeof kMarker - 1;
+    logged.push_back({line.substr(levelStart + 1, marker - levelStart - 1),
+                      Unescape(line.substr(textStart, line.size() - 1 - textStart))});
+  }
+  return logged;
+}
 std::vector<HWND> ProductProcess::VisibleWindows() const { return WindowsOf(id_, true); }
 
 HWND ProductProcess::WaitForWindow(const std::wstring& caption, DWORD milliseconds) const {

@@ -3,6 +3,7 @@
 // window and message boxes, reads controls, presses buttons, waits for the exit code.
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,15 @@ std::wstring ProductPath();
 
 inline constexpr wchar_t kMainWindowCaption[] = L"Nettoyage des imprimantes";
 inline constexpr wchar_t kMessageBoxTitle[] = L"Message QUORVANE";
+
+// One insertion string the product wrote to the Application event log, as Wine prints it on
+// its eventlog channel: "trace" for information, "warn" for a warning, "err" for an error.
+struct LoggedString {
+  std::string level;
+  std::wstring text;
+  bool operator==(const LoggedString&) const = default;
+};
+void PrintTo(const LoggedString& logged, std::ostream* out);
 
 class ProductProcess {
  public:
@@ -46,12 +56,16 @@ class ProductProcess {
   std::vector<HWND> TopLevelWindows() const;
   // Every visible top-level window the process has now.
   std::vector<HWND> VisibleWindows() const;
+  // What the process has written to the event log so far, in order. Wine prints it on the
+  // standard error that the process shares with this test (scripts/wine-run.sh names the file).
+  std::vector<LoggedString> EventLog() const;
 
  private:
   HWND WaitForBox(const std::wstring& title, const std::wstring* text, DWORD milliseconds) const;
 
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
+  LONGLONG outputAtStart_ = 0;
 };
 
 std::wstring WindowText(HWND window);

@@ -1,5 +1,6 @@
 // What the program's file declares to Windows: its manifest (per-monitor DPI awareness,
-// common controls 6, no elevation, the Windows versions it knows) and its version resource.
+// common controls 6, no elevation, the Windows versions it knows), its version resource and
+// the message table of its event log records.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -82,6 +83,33 @@ TEST(ProgramFile, ItsVersionResourceIsFrenchAndNamesTheProduct) {
                                    std::to_wstring(LOWORD(fixed->dwFileVersionLS));
   EXPECT_EQ(fileVersion, fromNumbers) << "the text and the numbers of the file version agree";
   EXPECT_NE(fixed->dwFileVersionMS | fixed->dwFileVersionLS, 0u);
+}
+
+// What Event Viewer shows for each of the program's events once its source is registered:
+// the message table's sentence for the event id, with the insertion strings in their places.
+TEST(ProgramFile, ItsMessageTableGivesEachEventItsFrenchSentenceAroundItsInsertionStrings) {
+  HMODULE product = LoadLibraryExW(ProductPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(product, nullptr) << "cannot open the program's file, error " << GetLastError();
+  const auto shown = [product](DWORD event, std::vector<const wchar_t*> strings) {
+    std::vector<DWORD_PTR> arguments;
+    for (const wchar_t* string : strings) arguments.push_back(reinterpret_cast<DWORD_PTR>(string));
+    wchar_t text[1024] = L"";
+    EXPECT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, product, event, 0, text,
+                             1024, reinterpret_cast<va_list*>(arguments.data())), 0u)
+        << "no sentence for event " << event << ", error " << GetLastError();
+    return std::wstring(text);
+  };
+  const std::wstring key = L"la clé HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices de l'utilisateur";
+  EXPECT_EQ(shown(1, {L"2", L"A\r\nB"}), L"2 imprimante(s) obsolète(s) supprimée(s) de " + key +
+                                             L", car aucune imprimante installée ne porte leur nom :\r\nA\r\nB");
+  EXPECT_EQ(shown(2, {L"1", L"A", L"5", L"Accès refusé."}),
+            L"1 imprimante(s) obsolète(s) n'ont pas pu être supprimée(s) de " + key +
+                L" : Windows a refusé la suppression. Elles y sont toujours :\r\nA\r\nErreur 5 : Accès refusé.\r\n"
+                L"Vérifiez les autorisations de l'utilisateur sur cette clé.");
+  EXPECT_EQ(shown(3, {L"Erreur d'exécution : X\r\nCode d'erreur : 0x00000005"}),
+            L"Le nettoyage des imprimantes s'est arrêté sur une erreur, signalée à l'utilisateur par ce message :\r\n"
+            L"Erreur d'exécution : X\r\nCode d'erreur : 0x00000005");
+  FreeLibrary(product);
 }
 
 }  // namespace

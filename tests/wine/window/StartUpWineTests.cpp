@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "WindowDriver.h"
+#include "app/ExitCodes.h"
 #include "app/win32/ControlIds.h"
 #include "app/win32/ErrorReport.h"
 #include "support/ProductProcess.h"
@@ -46,7 +47,7 @@ class StartUp : public testing::Test {
     PressMessageBoxButton(report, IDOK);
     DWORD exitCode = 0;
     ASSERT_TRUE(product.WaitForExit(kExitTimeout, exitCode)) << "the program did not end after the report";
-    EXPECT_EQ(exitCode, static_cast<DWORD>(error_report::kExitCode));
+    EXPECT_EQ(exitCode, static_cast<DWORD>(exit_codes::kError));
     EXPECT_NE(exitCode, 0u);
     EXPECT_EQ(ValueNames(kDevicesKeyPath).size(), 2u) << "nothing may be deleted";
   }

@@ -1,0 +1,10 @@
+#pragma once
+// The program's exit codes, which logon scripts and deployment tools read.
+
+namespace exit_codes {
+
+inline constexpr int kDone = 0;            // the window was closed, or the cleanup removed every stale value
+inline constexpr int kError = 1;           // an error report ended the program
+inline constexpr int kNotAllDeleted = 2;   // Windows refused to delete some stale values; they are still there
+
+}  // namespace exit_codes
