@@ -581,49 +581,46 @@ class LiveValuesOnWine : public testing::Test {
   }
 
   // Runs the cleanup to its end: "/s", or "Lancer nettoyage" answered Yes after checking that
-  // the confirmation lists exactly expectedStale, and that the last message says lastMessage.
-  // whileAsked runs while the confirmation waits. Returns what the run wrote to the event log.
-  std::vector<wine_test::LoggedString> CleanUp(Mode mode, const std::vector<std::wstring>& printers,
-                                               const std::vector<std::wstring>& expectedStale,
-                                               const std::function<void()>& whileAsked = {},
-                                               const std::wstring& lastMessage = kDone, DWORD exitCodeExpected = 0) {
+  // the confirmation lists exactly expectedStale. whileAsked runs while the confirmation waits.
+  // The run must end with lastMessage_ (in the window) and exitCode_.
+  void CleanUp(Mode mode, const std::vector<std::wstring>& printers, const std::vector<std::wstring>& expectedStale,
+               const std::function<void()>& whileAsked = {}) {
     wine_test::WmiDouble wmi({printers});
     if (mode == Mode::Silent) {
       const WatchedRun run = RunWatchingWindows(L"/s", wmi.Environment());
-      EXPECT_TRUE(run.ended) << "the silent run did not end";
-      EXPECT_EQ(run.exitCode, exitCodeExpected);
+      ASSERT_TRUE(run.ended) << "the silent run did not end";
+      EXPECT_EQ(run.exitCode, exitCode_);
       EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
-      return run.eventLog;
+      eventLog_ = run.eventLog;
+      return;
     }
     ProductProcess product(L"", wmi.Environment());
     HWND window = PressLancer(product);
+    ASSERT_NE(window, nullptr);
     HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
-    if (!window || !box) {
-      ADD_FAILURE() << "no window or no confirmation";
-      return {};
-    }
+    ASSERT_NE(box, nullptr) << "no confirmation";
     EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(expectedStale));
     EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), expectedStale);
     EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstWMI)), printers) << "WMI's answer alone";
     lstRegedit_ = wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstRegedit));
     if (whileAsked) whileAsked();
     wine_test::PressMessageBoxButton(box, IDYES);
-    EXPECT_TRUE(WaitForBoxToClose(box));
+    ASSERT_TRUE(WaitForBoxToClose(box));
     HWND done = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
-    if (!done) {
-      ADD_FAILURE() << "no completion message";
-      return {};
-    }
-    EXPECT_EQ(wine_test::MessageBoxText(done), lastMessage);
+    ASSERT_NE(done, nullptr) << "no completion message";
+    EXPECT_EQ(wine_test::MessageBoxText(done), lastMessage_);
     wine_test::PressMessageBoxButton(done, IDOK);
     DWORD exitCode = 99;
-    EXPECT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end";
-    EXPECT_EQ(exitCode, exitCodeExpected);
-    return product.EventLog();
+    ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end";
+    EXPECT_EQ(exitCode, exitCode_);
+    eventLog_ = product.EventLog();
   }
 
   DevicesKey devices_;
   std::vector<std::wstring> lstRegedit_;  // as the window showed it, in interactive runs
+  std::wstring lastMessage_ = kDone;
+  DWORD exitCode_ = 0;
+  std::vector<wine_test::LoggedString> eventLog_;  // what the last run recorded
 };
 
 TEST_F(LiveValuesOnWine, APrinterThatOnlyTheSpoolerListsKeepsItsValueInEitherMode) {
@@ -695,56 +692,45 @@ TEST_F(LiveValuesOnWine, APrinterInstalledAfterStartUpKeepsItsValueUntilTheAnswe
   EXPECT_EQ(DevicesKey::Read(), Without(before, {L"Ancienne"}));
 }
 
-// The Devices key's DACL lets everyone only read it (a policy, a damaged ACL): Windows refuses
-// every deletion. The original DACL comes back when the object goes.
+// The Devices key's DACL lets everyone only read it (a policy, a damaged ACL), until the
+// object goes and everyone may change it again.
 class ReadOnlyDevicesKey {
  public:
-  ReadOnlyDevicesKey() {
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, READ_CONTROL | WRITE_DAC, &key_), ERROR_SUCCESS);
-    EXPECT_EQ(GetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &saved_, nullptr,
-                              &descriptor_), ERROR_SUCCESS);
-    SID everyone{SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
-    alignas(DWORD) BYTE buffer[64];
-    ACL* readOnly = reinterpret_cast<ACL*>(buffer);
-    InitializeAcl(readOnly, sizeof buffer, ACL_REVISION);
-    AddAccessAllowedAce(readOnly, ACL_REVISION, KEY_READ | WRITE_DAC | READ_CONTROL, &everyone);
-    EXPECT_EQ(Set(readOnly, PROTECTED_DACL_SECURITY_INFORMATION), ERROR_SUCCESS);
-  }
-  ~ReadOnlyDevicesKey() {
-    EXPECT_EQ(Set(saved_, UNPROTECTED_DACL_SECURITY_INFORMATION), ERROR_SUCCESS) << "the DACL was not restored";
-    LocalFree(descriptor_);
-    RegCloseKey(key_);
-  }
-  ReadOnlyDevicesKey(const ReadOnlyDevicesKey&) = delete;
-  ReadOnlyDevicesKey& operator=(const ReadOnlyDevicesKey&) = delete;
+  ReadOnlyDevicesKey() { EXPECT_EQ(LetEveryone(KEY_READ | WRITE_DAC), ERROR_SUCCESS); }
+  ~ReadOnlyDevicesKey() { EXPECT_EQ(LetEveryone(KEY_ALL_ACCESS), ERROR_SUCCESS); }
 
  private:
-  DWORD Set(ACL* dacl, SECURITY_INFORMATION protection) {
-    return SetSecurityInfo(key_, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | protection, nullptr, nullptr, dacl, nullptr);
+  static DWORD LetEveryone(DWORD access) {
+    SID everyone{SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
+    alignas(DWORD) BYTE buffer[64];
+    ACL* acl = reinterpret_cast<ACL*>(buffer);
+    InitializeAcl(acl, sizeof buffer, ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, access, &everyone);
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, WRITE_DAC, &key);
+    const DWORD status = SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, acl, nullptr);
+    RegCloseKey(key);
+    return status;
   }
-  HKEY key_ = nullptr;
-  ACL* saved_ = nullptr;
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
 };
 
 TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheRunSaysSoWithExitCodeTwoInEitherMode) {
   Seed({L"Ancienne", L"HP LaserJet"});
   const wine_test::RegistryKeyContents before = DevicesKey::Read();
   const ReadOnlyDevicesKey readOnly;
-  wchar_t systemText[256] = L"";
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_ACCESS_DENIED, 0,
-                 systemText, 256, nullptr);
-  std::wstring accessDenied = systemText;
-  while (!accessDenied.empty() && iswspace(accessDenied.back())) accessDenied.pop_back();
+  wchar_t accessDenied[256] = L"";  // Windows' own words, without the line break they end with
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr, 5, 0, accessDenied, 256, nullptr);
+  for (wchar_t* end = accessDenied + wcslen(accessDenied); end > accessDenied && end[-1] == L' ';) *--end = L'\0';
+  lastMessage_ = L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-Ancienne\r\n"
+                 L"Erreur 5 : " + std::wstring(accessDenied);
+  exitCode_ = 2;
   for (Mode mode : {Mode::Silent, Mode::Interactive}) {
     SCOPED_TRACE(ModeName(mode));
-    const auto logged =
-        CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne"}, {},
-                L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-Ancienne\r\n"
-                L"Erreur 5 : " + accessDenied, 2);
+    ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne"}));
     EXPECT_EQ(DevicesKey::Read(), before);
-    EXPECT_EQ(logged, (std::vector<wine_test::LoggedString>{
-                          {"warn", L"1"}, {"warn", L"Ancienne"}, {"warn", L"5"}, {"warn", accessDenied}}));
+    EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{
+                             {"warn", L"1"}, {"warn", L"Ancienne"}, {"warn", L"5"}, {"warn", accessDenied}}));
   }
 }
 

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <regex>
 
 namespace wine_test {
 namespace {
@@ -53,46 +56,26 @@ std::vector<wchar_t> EnvironmentBlock(const ProductProcess::Environment& extra) 
 }
 
 // The file that holds this test's standard output and error, and so Wine's debug output of
-// the processes it starts.
-std::wstring OutputFile() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetEnvironmentVariableW(L"WINE_RUN_OUTPUT", path, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+// the processes it starts, and its size now.
+std::wstring OutputFile(LONGLONG* size = nullptr) {
+  wchar_t path[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"WINE_RUN_OUTPUT", path, MAX_PATH);
+  WIN32_FILE_ATTRIBUTE_DATA attributes{};
+  if (size && GetFileAttributesExW(path, GetFileExInfoStandard, &attributes)) {
+    *size = (static_cast<LONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
+  }
+  return path;
 }
 
-std::string ReadFrom(const std::wstring& path, LONGLONG offset) {
-  std::string bytes;
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  LARGE_INTEGER start{};
-  start.QuadPart = offset;
-  SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read != 0) bytes.append(buffer, read);
-  CloseHandle(file);
-  return bytes;
-}
-
-// Wine's debug form of a string: \r, \n, \t, \\, \" and \XXXX (four hex digits) escapes.
+// Wine's debug form of a string: \r, \n, \\, \" and \XXXX (four hex digits) escapes.
 std::wstring Unescape(const std::string& quoted) {
   std::wstring text;
   for (std::size_t i = 0; i < quoted.size(); ++i) {
-    if (quoted[i] != '\\' || i + 1 == quoted.size()) {
-      text += static_cast<wchar_t>(static_cast<unsigned char>(quoted[i]));
-      continue;
-    }
-    const char next = quoted[++i];
-    if (next == 'r') text += L'\r';
-    else if (next == 'n') text += L'\n';
-    else if (next == 't') text += L'\t';
-    else if (std::isxdigit(static_cast<unsigned char>(next)) && i + 3 < quoted.size()) {
-      text += static_cast<wchar_t>(std::stoul(quoted.substr(i, 4), nullptr, 16));
-      i += 3;
-    } else {
-      text += static_cast<wchar_t>(next);
-    }
+    const char next = i + 1 < quoted.size() && quoted[i] == '\\' ? quoted[++i] : '\0';
+    if (next == '\0') text += static_cast<wchar_t>(static_cast<unsigned char>(quoted[i]));
+    else if (next == 'r' || next == 'n') text += next == 'r' ? L'\r' : L'\n';
+    else if (!std::isxdigit(static_cast<unsigned char>(next))) text += static_cast<wchar_t>(next);
+    else text += static_cast<wchar_t>(std::stoul(quoted.substr(i, 4), nullptr, 16)), i += 3;
   }
   return text;
 }
@@ -120,14 +103,7 @@ ProductProcess::ProductProcess(const std::wstring& arguments, const Environment&
   Environment withEventLog = extra;
   withEventLog.emplace_back(L"WINEDEBUG", L"-all,+eventlog");
   std::vector<wchar_t> environment = EnvironmentBlock(withEventLog);
-  LARGE_INTEGER size{};
-  const HANDLE output = CreateFileW(OutputFile().c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (output != INVALID_HANDLE_VALUE) {
-    GetFileSizeEx(output, &size);
-    CloseHandle(output);
-  }
-  outputAtStart_ = size.QuadPart;
+  OutputFile(&outputAtStart_);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -159,28 +135,19 @@ bool ProductProcess::WaitForExit(DWORD milliseconds, DWORD& exitCode) {
 std::vector<HWND> ProductProcess::TopLevelWindows() const { return WindowsOf(id_, false); }
 
 std::vector<LoggedString> ProductProcess::EventLog() const {
-  std::vector<LoggedString> logged;
-  const std::wstring path = OutputFile();
-  if (path.empty()) {
-    ADD_FAILURE() << "WINE_RUN_OUTPUT does not name the test's output file";
-    return logged;
-  }
+  std::ifstream output(std::filesystem::path(OutputFile()), std::ios::binary);
+  EXPECT_TRUE(output) << "WINE_RUN_OUTPUT does not name this test's output file";
+  output.seekg(outputAtStart_);
   // Lines such as 0108:warn:eventlog:ReportEventW L"Ancienne"
-  constexpr char kMarker[] = ":eventlog:ReportEventW L\"";
-  const std::string bytes = ReadFrom(path, outputAtStart_);
-  for (std::size_t start = 0, end; start < bytes.size(); start = end + 1) {
-    end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    const std::string line = bytes.substr(start, end - start);
-    const std::size_t marker = line.find(kMarker);
-    const std::size_t levelStart = line.find(':');
-    if (marker == std::string::npos || levelStart >= marker || line.back() != '"') continue;
-    const std::size_t textStart = marker + sizeof kMarker - 1;
-    logged.push_back({line.substr(levelStart + 1, marker - levelStart - 1),
-                      Unescape(line.substr(textStart, line.size() - 1 - textStart))});
+  const std::regex logged(R"line(^[0-9a-f]+:(\w+):eventlog:ReportEventW L"(.*)"$)line");
+  std::vector<LoggedString> strings;
+  std::smatch match;
+  for (std::string line; std::getline(output, line);) {
+    if (std::regex_match(line, match, logged)) strings.push_back({match[1], Unescape(match[2])});
   }
-  return logged;
+  return strings;
 }
+
 std::vector<HWND> ProductProcess::VisibleWindows() const { return WindowsOf(id_, true); }
 
 HWND ProductProcess::WaitForWindow(const std::wstring& caption, DWORD milliseconds) const {
