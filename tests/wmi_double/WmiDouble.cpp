@@ -31,6 +31,7 @@ struct Config {
   std::vector<std::wstring> printers;
   Failure failure = Failure::None;
   std::size_t index = 0;
+  HRESULT loopbackRefusal = S_OK;  // S_OK: the loopback form binds like any other
   std::wstring logPath;  // empty: log nothing
 };
 
@@ -126,6 +127,8 @@ HRESULT LoadConfig(Config& config) {
       if (!ParseFailure(value, config.failure)) return E_INVALIDARG;
     } else if (key == L"index") {
       config.index = static_cast<std::size_t>(std::wcstoul(value.c_str(), nullptr, 10));
+    } else if (key == L"refuseLoopback") {
+      config.loopbackRefusal = static_cast<HRESULT>(std::wcstoul(value.c_str(), nullptr, 16));
     } else if (!line.empty()) {
       return E_INVALIDARG;
     }
@@ -464,6 +467,9 @@ class MonikerParser final : public IClassFactory, public IParseDisplayName, priv
       const std::wstring name = displayName ? displayName : L"";
       log->Write(L"ParseDisplayName " + name);
       if (FAILED(loaded)) return loaded;
+      if (config->loopbackRefusal != S_OK && name.find(L"!\\\\127.0.0.1\\") != std::wstring::npos) {
+        return config->loopbackRefusal;
+      }
       if (config->failure == Failure::Bind) return static_cast<HRESULT>(wmi_double::kBindFailure);
 
       auto* service = new (std::nothrow) Service(config, log);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cwchar>
+
 #include "tests/wmi_double/Utf8.h"
 
 namespace wine_test {
@@ -73,6 +75,11 @@ WmiDouble::WmiDouble(const WmiDoubleSetup& setup)
       logPath_(folder_ + L"\\" + wmi_double::kLogFileName) {
   std::wstring text = L"failure " + std::wstring(FailureName(setup.failure)) + L"\n";
   text += L"index " + std::to_wstring(setup.failIndex) + L"\n";
+  if (setup.loopbackRefusal != 0) {
+    wchar_t code[16];
+    std::swprintf(code, 16, L"0x%08X", static_cast<unsigned>(setup.loopbackRefusal));
+    text += L"refuseLoopback " + std::wstring(code) + L"\n";
+  }
   for (const std::wstring& printer : setup.printers) text += L"printer " + printer + L"\n";
   const std::string bytes = wmi_double::ToUtf8(text);
   const HANDLE file = CreateFileW(configPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

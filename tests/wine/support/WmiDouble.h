@@ -16,6 +16,7 @@ struct WmiDoubleSetup {
   std::vector<std::wstring> printers;  // served in this order, names exactly as given
   WmiFailure failure = WmiFailure::None;
   int failIndex = 0;                   // for EnumerationAfter and the Name failures: the member index k
+  std::uint32_t loopbackRefusal = 0;   // not 0: the moniker naming 127.0.0.1 is refused with this code
 };
 
 // The code the double's failure carries to the caller (0 for None). NameNotText's comes
