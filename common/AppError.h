@@ -17,6 +17,8 @@ class AppError : public std::exception {
 
   // The text of the error report: what failed, then the code in hexadecimal.
   std::wstring ReportText() const;
+  // A code as the error report writes it: "0x" and eight hexadecimal digits.
+  static std::wstring CodeText(std::uint32_t code);
 
   const char* what() const noexcept override { return "AppError"; }
 

@@ -16,6 +16,11 @@ namespace {
 
 constexpr wchar_t kMonikerPrefix[] = L"winmgmts:{impersonationLevel=impersonate}!\\\\";
 constexpr wchar_t kNamespaceSuffix[] = L"\\root\\cimv2";
+// Windows' own name for the local machine, bound only when the loopback address is refused
+// for lack of rights: where WMI takes an address for a remote connection, it asks for rights
+// (the namespace's Remote Enable, DCOM remote activation) that standard users do not have.
+constexpr wchar_t kLocalMachineName[] = L".";
+constexpr HRESULT kWbemAccessDenied = static_cast<HRESULT>(0x80041003);  // WBEM_E_ACCESS_DENIED
 constexpr wchar_t kQuery[] = L"Select * from Win32_Printer";
 
 constexpr wchar_t kBindStep[] = L"liaison au service WMI";
@@ -77,9 +82,21 @@ ComPtr<Interface> ObjectOf(const win32::Variant& value, const wchar_t* step) {
   return object;
 }
 
-ComPtr<IDispatch> BindService(const std::wstring& moniker) {
+std::wstring Moniker(const std::wstring& machineName) { return kMonikerPrefix + machineName + kNamespaceSuffix; }
+
+ComPtr<IDispatch> BindService(const std::wstring& machineName) {
   ComPtr<IDispatch> service;
-  Check(CoGetObject(moniker.c_str(), nullptr, IID_PPV_ARGS(&service)), kBindStep);
+  const HRESULT hr = CoGetObject(Moniker(machineName).c_str(), nullptr, IID_PPV_ARGS(&service));
+  if (hr != E_ACCESSDENIED && hr != kWbemAccessDenied) {
+    Check(hr, kBindStep);
+    return service;
+  }
+  // When the local form fails too, the report names the first refusal in its text and carries
+  // the second bind's code: that failure is the one that ended the inventory.
+  const std::wstring bothBinds = kBindStep + (L" (accès refusé pour " + machineName + L", code " +
+                                              AppError::CodeText(static_cast<std::uint32_t>(hr)) +
+                                              L" ; second essai pour « " + kLocalMachineName + L" »)");
+  Check(CoGetObject(Moniker(kLocalMachineName).c_str(), nullptr, IID_PPV_ARGS(&service)), bothBinds.c_str());
   return service;
 }
 
@@ -115,9 +132,8 @@ std::wstring ReadName(IDispatch& printer) {
 
 void WmiPrinterSource::ForEachPrinterName(const std::function<void(const std::wstring&)>& onName) {
   const std::wstring machineName = L"127.0.0.1";
-  const std::wstring moniker = kMonikerPrefix + machineName + kNamespaceSuffix;
 
-  const ComPtr<IDispatch> service = BindService(moniker);
+  const ComPtr<IDispatch> service = BindService(machineName);
   const ComPtr<IDispatch> resultSet = ExecQuery(*service.Get());
   const ComPtr<IEnumVARIANT> members = Enumerate(*resultSet.Get());
   for (;;) {

@@ -23,6 +23,7 @@ using wine_test::WmiFailure;
 
 constexpr wchar_t kDevicesPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
 constexpr wchar_t kMoniker[] = L"winmgmts:{impersonationLevel=impersonate}!\\\\127.0.0.1\\root\\cimv2";
+constexpr wchar_t kLocalMoniker[] = L"winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2";
 constexpr DWORD kWaitMilliseconds = 20000;
 
 std::wstring HexCode(std::uint32_t code) {
@@ -141,6 +142,7 @@ TEST(WmiInventoryInTheProgram, EveryWmiFailureIsReportedAndEndsTheProgramBeforeA
     const char* label;
     WmiDoubleSetup setup;
     const wchar_t* step;
+    bool bothModes = true;  // false: "/s" only, for a bind failure, which no mode changes
   };
   const std::vector<std::wstring> printers = {L"B", L"A", L"C"};
   const std::vector<Case> cases = {
@@ -151,6 +153,10 @@ TEST(WmiInventoryInTheProgram, EveryWmiFailureIsReportedAndEndsTheProgramBeforeA
       {"Name not text", {printers, WmiFailure::NameNotText, 1}, L"conversion de la propriété Name en texte"},
       {"Name read, an exception with a success code", {printers, WmiFailure::NameException, 1},
        L"lecture de la propriété Name"},
+      {"loopback bind refused, not for lack of rights", {printers, WmiFailure::None, 0, 0x80041015},
+       L"liaison au service WMI", false},
+      {"loopback bind refused for lack of rights, then the local bind fails", {printers, WmiFailure::Bind, 0, 0x80070005},
+       L"liaison au service WMI (accès refusé pour 127.0.0.1, code 0x80070005", false},
   };
   wine_test::ScratchKey devices(kDevicesPath);
   devices.SetString(L"Ancienne", L"winspool,Ne00:");
@@ -158,12 +164,29 @@ TEST(WmiInventoryInTheProgram, EveryWmiFailureIsReportedAndEndsTheProgramBeforeA
   devices.SetDword(L"Compteur", 3);
   for (const Case& c : cases) {
     for (const wchar_t* arguments : {L"", L"/s"}) {
+      if (!c.bothModes && arguments[0] == L'\0') continue;
       SCOPED_TRACE(std::string(c.label) + (arguments[0] ? " silent" : " interactive"));
       WmiDouble wmi(c.setup);
-      wine_test::ExpectErrorReportAndNothingDeleted(arguments, wmi.Environment(), c.step,
-                                         HexCode(wine_test::WmiFailureCode(c.setup.failure)));
+      const std::uint32_t code = c.setup.failure != WmiFailure::None ? wine_test::WmiFailureCode(c.setup.failure)
+                                                                      : c.setup.loopbackRefusal;
+      wine_test::ExpectErrorReportAndNothingDeleted(arguments, wmi.Environment(), c.step, HexCode(code));
       EXPECT_FALSE(wmi.Log().empty()) << "the program did not bind the WMI double";
     }
+  }
+  // Refused for lack of rights, the loopback form gives way to the local form "." and the cleanup runs.
+  for (const std::uint32_t refusal : {0x80070005u, 0x80041003u}) {
+    SCOPED_TRACE(testing::PrintToString(HexCode(refusal)));
+    devices.SetString(L"Ancienne", L"winspool,Ne00:");
+    WmiDouble wmi({printers, WmiFailure::None, 0, refusal});
+    ProductProcess product(L"/s", wmi.Environment());
+    DWORD exitCode = 0xFFFFFFFF;
+    EXPECT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the silent run did not end";
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(wine_test::ValueNames(kDevicesPath), std::vector<std::wstring>{L"B"});
+    const std::vector<std::wstring> log = wmi.Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0], std::wstring(L"ParseDisplayName ") + kMoniker);
+    EXPECT_EQ(log[1], std::wstring(L"ParseDisplayName ") + kLocalMoniker);
   }
 }
 
