@@ -13,6 +13,7 @@
 #include "app/win32/Resources.h"
 #include "app/win32/WindowFont.h"
 #include "common/AppError.h"
+#include "common/win32/LastError.h"
 
 namespace {
 
@@ -36,19 +37,7 @@ std::wstring WithVisibleNuls(std::wstring text) {
   return text;
 }
 
-// Windows 10 1607 knows only the first per-monitor awareness, where a window's caption and
-// borders follow a new DPI only if it asks for that while it is created; later versions
-// scale them by themselves. Looked up at run time: where it is missing, there is nothing to do.
-void ScaleFrameWithDpi(HWND window) {
-  using EnableNonClientDpiScalingFunction = BOOL(WINAPI*)(HWND);
-  static const auto enable = reinterpret_cast<EnableNonClientDpiScalingFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "EnableNonClientDpiScaling")));
-  if (enable) enable(window);
-}
-
-[[noreturn]] void ThrowLastError(const std::wstring& whatFailed) {
-  throw AppError(whatFailed, GetLastError());
-}
+using win32::ThrowLastError;
 
 // Stops a list box from repainting while it is filled, and repaints it once at the end.
 class RedrawPause {
@@ -202,7 +191,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND window, UINT message, WPARAM wParam, L
     auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->window_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    ScaleFrameWithDpi(window);
+    // Windows 10 1607 knows only the first per-monitor awareness, where a window's caption and
+    // borders follow a new DPI only if it asks for that while it is created; later versions
+    // (per-monitor v2) scale them by themselves, and the call changes nothing there.
+    EnableNonClientDpiScaling(window);
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);

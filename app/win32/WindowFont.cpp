@@ -4,38 +4,35 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "common/AppError.h"
+#include "common/win32/LastError.h"
 
 namespace window_font {
 namespace {
 
-[[noreturn]] void ThrowFontError(const wchar_t* whatFailed) { throw AppError(whatFailed, GetLastError()); }
+constexpr wchar_t kMeasuring[] = L"mesure de la police de la fenêtre";
 
 win32::UniqueFont CreateFrom(const LOGFONTW& logFont) {
   win32::UniqueFont font(CreateFontIndirectW(&logFont));
-  if (!font) ThrowFontError(L"création de la police de la fenêtre");
+  if (!font) win32::ThrowLastError(L"création de la police de la fenêtre");
   return font;
 }
 
 // How much the font must shrink for every caption to fit: 1 when all fit, otherwise the
 // smallest ratio of room to need, across widths and the cell height.
 double FitRatio(HFONT font, const std::vector<CaptionRoom>& captions) {
-  HDC screen = GetDC(nullptr);
-  if (!screen) ThrowFontError(L"mesure de la police de la fenêtre");
-  const HGDIOBJ previous = SelectObject(screen, font);
+  const win32::ScreenDcWithFont screen(font);
+  if (!screen) win32::ThrowLastError(kMeasuring);
   TEXTMETRICW metrics{};
-  BOOL measured = GetTextMetricsW(screen, &metrics);
+  if (!GetTextMetricsW(screen.get(), &metrics)) win32::ThrowLastError(kMeasuring);
   double ratio = 1.0;
   for (const CaptionRoom& caption : captions) {
     SIZE extent{};
-    measured = measured && GetTextExtentPoint32W(screen, caption.text, static_cast<int>(std::wcslen(caption.text)), &extent);
-    if (!measured) break;
+    if (!GetTextExtentPoint32W(screen.get(), caption.text, static_cast<int>(std::wcslen(caption.text)), &extent)) {
+      win32::ThrowLastError(kMeasuring);
+    }
     if (extent.cx > caption.width) ratio = std::min(ratio, static_cast<double>(caption.width) / extent.cx);
     if (metrics.tmHeight > caption.height) ratio = std::min(ratio, static_cast<double>(caption.height) / metrics.tmHeight);
   }
-  SelectObject(screen, previous);
-  ReleaseDC(nullptr, screen);
-  if (!measured) ThrowFontError(L"mesure de la police de la fenêtre");
   return ratio;
 }
 
@@ -45,7 +42,7 @@ LOGFONTW MessageFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-    ThrowFontError(L"lecture de la police des messages du système");
+    win32::ThrowLastError(L"lecture de la police des messages du système");
   }
   return metrics.lfMessageFont;
 }

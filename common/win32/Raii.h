@@ -2,6 +2,7 @@
 // Owning wrappers for the Win32 and COM resources the program uses, so that every handle,
 // COM reference, BSTR and VARIANT is released on every path, normal or failing.
 // COM references use Microsoft::WRL::ComPtr.
+// None of them throws: the caller checks and reports a failure (win32::ThrowLastError).
 #include <windows.h>
 #include <oleauto.h>
 
@@ -40,10 +41,41 @@ class UniqueHandle {
 inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
 inline void DeleteGdiObject(HFONT font) { ::DeleteObject(font); }
 inline void DeregisterEventSourceHandle(HANDLE source) { ::DeregisterEventSource(source); }
+inline void UnloadModule(HMODULE module) { ::FreeLibrary(module); }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueEventSource = UniqueHandle<HANDLE, DeregisterEventSourceHandle>;
+using UniqueModule = UniqueHandle<HMODULE, UnloadModule>;
+
+// The screen's device context with a font selected into it, for measuring text in that font.
+// The font is deselected and the context released on every path; the font itself stays the
+// caller's. False when either step failed.
+class ScreenDcWithFont {
+ public:
+  explicit ScreenDcWithFont(HFONT font) : dc_(::GetDC(nullptr)) {
+    if (!dc_) return;
+    previous_ = ::SelectObject(dc_, font);
+    if (!previous_) {
+      ::ReleaseDC(nullptr, dc_);
+      dc_ = nullptr;
+    }
+  }
+  ~ScreenDcWithFont() {
+    if (!dc_) return;
+    ::SelectObject(dc_, previous_);
+    ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenDcWithFont(const ScreenDcWithFont&) = delete;
+  ScreenDcWithFont& operator=(const ScreenDcWithFont&) = delete;
+
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_ = nullptr;
+};
 
 // An owned BSTR, freed with SysFreeString.
 class Bstr {

@@ -16,13 +16,10 @@ namespace {
 // is loaded here from the system directory only.
 using EnumPrintersFunction = decltype(&EnumPrintersW);
 
-void UnloadModule(HMODULE module) { ::FreeLibrary(module); }
-using UniqueModule = win32::UniqueHandle<HMODULE, UnloadModule>;
-
 }  // namespace
 
 SpoolerAnswer Win32SpoolerProbe::Query() {
-  const UniqueModule spooler(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  const win32::UniqueModule spooler(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!spooler) return {GetLastError(), {}};
   const auto enumPrinters = reinterpret_cast<EnumPrintersFunction>(
       reinterpret_cast<void*>(GetProcAddress(spooler.get(), "EnumPrintersW")));
