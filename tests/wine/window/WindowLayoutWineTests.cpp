@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "WindowDriver.h"
 #include "app/win32/ControlIds.h"
+#include "common/win32/Raii.h"
 #include "limits/LimitsSupport.h"
 #include "support/MessageTexts.h"
 #include "support/ProductProcess.h"
@@ -95,6 +98,73 @@ TEST_F(WindowLayout, TheWindowHasNoOtherControlThanTheSevenOfTheDesign) {
   EXPECT_EQ(children, static_cast<int>(std::size(kExpectedControls)));
 }
 
+// "Make text bigger": the message font twice as tall for the programs started meanwhile.
+// Without SPIF_UPDATEINIFILE, Wine keeps it with the prefix's server, not in its files.
+struct TwiceTheMessageFont {
+  TwiceTheMessageFont() {
+    saved.cbSize = sizeof saved;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved, &saved, 0)) return;
+    NONCLIENTMETRICSW twice = saved;
+    twice.lfMessageFont.lfHeight *= 2;
+    set = SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof twice, &twice, 0);
+  }
+  ~TwiceTheMessageFont() {
+    if (set) SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved, &saved, 0);
+  }
+  NONCLIENTMETRICSW saved{};
+  bool set = false;
+};
+
+// The font's cell height, then each control's caption width, with this height (sign kept).
+std::vector<LONG> Measure(LOGFONTW font, LONG height) {
+  font.lfHeight = font.lfHeight < 0 ? -height : height;
+  font.lfWidth = 0;
+  const win32::UniqueFont handle(CreateFontIndirectW(&font));
+  const win32::ScreenDcWithFont screen(handle.get());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen.get(), &metrics);
+  std::vector<LONG> sizes{metrics.tmHeight};
+  for (const ExpectedControl& control : kExpectedControls) {
+    SIZE extent{};
+    GetTextExtentPoint32W(screen.get(), control.text, static_cast<int>(std::wcslen(control.text)), &extent);
+    sizes.push_back(extent.cx);
+  }
+  return sizes;
+}
+
+// The layout stays fixed when the text grows: the window's font shrinks until every caption
+// fits its control, inside a push button's edges and focus rectangle (6 pixels at 96 DPI).
+TEST_F(WindowLayout, WithTwiceTheMessageFontEveryCaptionStillFitsItsControl) {
+  product_.reset();
+  const TwiceTheMessageFont twice;
+  ASSERT_TRUE(twice.set) << "cannot set the message font, error " << GetLastError();
+  product_ = std::make_unique<ProductProcess>(L"", wmi_.Environment());
+  window_ = product_->WaitForWindow(kMainWindowCaption, kStartTimeout);
+  ASSERT_NE(window_, nullptr) << "the window did not appear";
+
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, EXPECTED_DPI));
+  const LONG largest = std::abs(metrics.lfMessageFont.lfHeight);
+  ASSERT_GT(Measure(metrics.lfMessageFont, largest)[0], Pixels(255)) << "a font the labels hold already";
+  // The window's font cannot be read from here, its cell height can: the lists' line height.
+  // Of the message font's heights giving that cell, the smallest is measured: the window's
+  // font is at least as wide.
+  const LRESULT lineHeight = SendMessageW(GetDlgItem(window_, control_ids::kLstWMI), LB_GETITEMHEIGHT, 0, 0);
+  std::vector<LONG> sizes{0};
+  for (LONG height = 1; height <= largest && sizes[0] != lineHeight; ++height) sizes = Measure(metrics.lfMessageFont, height);
+  ASSERT_EQ(sizes[0], lineHeight) << "the lists' lines are not in the message font";
+  for (std::size_t i = 0; i < std::size(kExpectedControls); ++i) {
+    const ExpectedControl& control = kExpectedControls[i];
+    if (*control.text == L'\0') continue;
+    SCOPED_TRACE(control.name);
+    const RECT rect = RectInParent(GetDlgItem(window_, control.id));
+    const int edges = std::wstring_view(control.className) == L"Button" ? MulDiv(6, EXPECTED_DPI, 96) : 0;
+    EXPECT_LE(sizes[i + 1], rect.right - rect.left - edges) << "the caption is too wide";
+    EXPECT_LE(sizes[0], rect.bottom - rect.top - edges) << "the caption is too tall";
+  }
+}
+
 TEST_F(WindowLayout, TheListsShowTheirLinesInTheSystemMessageFontAtTheWindowsDpi) {
   // A font handle means nothing outside its process; a list box's line height, set from the
   // font it is given, can be read from here.
@@ -135,19 +205,47 @@ TEST_F(WindowLayout, ScreenReadersNameEachListAfterItsOwnLabelOnly) {
   EXPECT_NE(NameFromTheLabelBefore(GetDlgItem(window_, control_ids::kLstSuppr)), L"Par REGEDIT");
 }
 
+// A device name as wide, in the message font, as the screen's work area less a message box's
+// frame, its margins (60 pixels at 96 DPI) and half of its icon column (60 pixels): a box with
+// an icon cannot hold it, one without can. A box wraps its line after "\t-" and never inside
+// a word, so the name takes a line of its own.
+std::wstring NameThatFitsOnlyWithoutTheIconColumn() {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const int frame = GetSystemMetricsForDpi(SM_CXFIXEDFRAME, EXPECTED_DPI) +
+                    GetSystemMetricsForDpi(SM_CXPADDEDBORDER, EXPECTED_DPI);
+  const int room = monitor.rcWork.right - monitor.rcWork.left - 2 * frame - MulDiv(60 + 30, EXPECTED_DPI, 96);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, EXPECTED_DPI);
+  const win32::UniqueFont font(CreateFontIndirectW(&metrics.lfMessageFont));
+  const win32::ScreenDcWithFont screen(font.get());
+  std::wstring name = L"ImprimanteTropLarge";
+  for (SIZE extent{}; GetTextExtentPoint32W(screen.get(), name.c_str(), static_cast<int>(name.size()), &extent) &&
+                      extent.cx <= room;) {
+    name += L'W';
+  }
+  return name;
+}
+
 // "Lancer nettoyage" with many stale names, at this prefix's DPI: the confirmation is the
 // usual text while the screen holds it, and otherwise lists the names that fit and counts the
-// others; either way it lies wholly on the screen, and Yes deletes every stale name.
+// others; either way it lies wholly on the screen, and Yes deletes every stale name. The last
+// run has three stale names, the third too wide for the box with its icon.
 TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndHowManyMoreAndYesDeletesAll) {
   ReadWindowsInPhysicalPixels();
   const std::wstring live = L"HP LaserJet 4250";
-  for (int staleCount : {4, 400, 32767}) {
+  const std::wstring wide = NameThatFitsOnlyWithoutTheIconColumn();
+  for (int staleCount : {4, 400, 32767, 3}) {
     SCOPED_TRACE(staleCount);
+    const bool withWide = staleCount == 3;
     ScratchKey devices(kDevicesKeyPath);
     std::vector<limits_test::DeviceValue> values;
-    for (int i = 1; i <= staleCount; ++i) {
+    for (int i = 1; i <= staleCount - withWide; ++i) {
       values.push_back({L"Imprimante (redirection " + std::to_wstring(i) + L")", limits_test::PortOf(i)});
     }
+    if (withWide) values.push_back({wide, limits_test::PortOf(0)});
     const bool withLive = staleCount < 32767;  // a list holds 32767 names at most
     if (withLive) values.push_back({live, L"winspool,Ne00:"});
     ASSERT_NO_FATAL_FAILURE(limits_test::SeedDevices(values));
@@ -165,7 +263,10 @@ TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndH
     const std::wstring text = MessageBoxText(box);
     const std::size_t shown = NamesShown(text, stale);
     EXPECT_EQ(text, Confirmation(stale, shown));
-    if (staleCount == 4) {
+    if (withWide) {
+      EXPECT_LT(shown, stale.size());
+      EXPECT_EQ(text.find(wide), std::wstring::npos) << "the box would be wider than the screen with its icon";
+    } else if (staleCount == 4) {
       EXPECT_EQ(shown, stale.size()) << "a short list is shown whole";
     } else {
       EXPECT_GE(shown, 1u);
