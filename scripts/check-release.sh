@@ -5,15 +5,18 @@
 #  2. a release signed with a throwaway code-signing certificate made here verifies against
 #     that certificate, its .exe differs from the unsigned one by the signature alone, and it
 #     still runs the sample's silent cleanup under Wine;
-#  3. the version in the zip's name, the .exe's version resource, README.md and CHANGELOG.md
+#  3. SHA256SUMS matches the zip and the .exe in it; the zip holds the third-party notices
+#     and an .exe without debug sections;
+#  4. the version in the zip's name, the .exe's version resource, README.md and CHANGELOG.md
 #     agree.
-# Everything happens in a temporary folder: this tree's build/ and dist/ are not touched.
+# Everything happens in a temporary folder under ${TMPDIR:-/tmp}: this tree's build/ and dist/
+# are not touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 bash scripts/install-deps.sh
 
-work=$(mktemp -d /tmp/check-release.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/check-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 commit=$(git rev-parse HEAD)
 failures=0
@@ -79,10 +82,33 @@ else
   fail "the two releases differ; first differing bytes of the .exe (offset, octal values):"
   cmp -l "$first/NettoyageImprimantes.exe" "$second/NettoyageImprimantes.exe" | head -n 5 || true
 fi
-if (cd "$first/src/dist" && sha256sum -c --quiet --ignore-missing SHA256SUMS); then
-  pass "SHA256SUMS matches the zip"
+# Both lines, each against its file: the zip as released, the .exe as it comes out of the zip.
+mkdir "$work/sums"
+cp "$first"/src/dist/SHA256SUMS "$first"/src/dist/*.zip "$first/NettoyageImprimantes.exe" "$work/sums/"
+if grep -q '  NettoyageImprimantes\.exe$' "$work/sums/SHA256SUMS" && (cd "$work/sums" && sha256sum -c --quiet --strict SHA256SUMS); then
+  pass "SHA256SUMS matches the zip and the .exe in it"
 else
-  fail "SHA256SUMS does not match the zip"
+  cat "$work/sums/SHA256SUMS"
+  fail "SHA256SUMS does not match the zip and the .exe in it, or lacks one of them"
+fi
+contents=$(unzip -Z1 "$first"/src/dist/*.zip | paste -sd' ' -)
+if [ "$contents" = "CHANGELOG.md LICENSE NettoyageImprimantes.exe README.md THIRD-PARTY-NOTICES.txt" ]; then
+  pass "the zip holds $contents"
+else
+  fail "the zip holds $contents"
+fi
+notices=$(unzip -p "$first"/src/dist/*.zip THIRD-PARTY-NOTICES.txt 2>/dev/null || true)
+if grep -qxF 'libstdc++.a' <<<"$notices" && grep -qxF 'libpthread.a' <<<"$notices" &&
+   grep -q 'GCC Runtime Library Exception, version 3.1, applies' <<<"$notices"; then
+  pass "THIRD-PARTY-NOTICES.txt names GCC's C++ library and winpthreads, and the GCC Runtime Library Exception"
+else
+  fail "THIRD-PARTY-NOTICES.txt is missing, or does not name libstdc++.a, libpthread.a and the GCC Runtime Library Exception"
+fi
+debug_sections=$(x86_64-w64-mingw32-objdump -h "$first/NettoyageImprimantes.exe" | awk '$2 ~ /^\.debug/ { print $2 }' | paste -sd' ' -)
+if [ -z "$debug_sections" ]; then
+  pass "the .exe in the zip has no debug sections ($(stat -c %s "$first/NettoyageImprimantes.exe") bytes)"
+else
+  fail "the .exe in the zip has debug sections: $debug_sections"
 fi
 if grep -q 'UNSIGNED' "$first/release.log"; then pass "the unsigned release says so"; else fail "the unsigned release does not say so"; fi
 
@@ -127,20 +153,22 @@ exe=$first/NettoyageImprimantes.exe
 zip_version=$(basename "$first"/src/dist/NettoyageImprimantes-*-x64.zip | sed -E 's/^NettoyageImprimantes-(.*)-x64\.zip$/\1/')
 # VS_FIXEDFILEINFO starts with the signature 0xFEEF04BD; the file version follows its
 # structure version, as two 32-bit words of two 16-bit numbers each.
-fixed=$(LC_ALL=C grep -obUaP '\xBD\x04\xEF\xFE' "$exe" | head -n 1 | cut -d: -f1)
+fixed=$({ LC_ALL=C grep -obUaP '\xBD\x04\xEF\xFE' "$exe" || true; } | head -n 1 | cut -d: -f1)
 if [ -n "$fixed" ]; then
   ms=$(u32 "$exe" $((fixed + 8)))
   ls=$(u32 "$exe" $((fixed + 12)))
   fixed_version=$((ms >> 16)).$((ms & 65535)).$((ls >> 16)).$((ls & 65535))
 else
-  fixed_version="(no version resource)"
+  fixed_version="(none)"
 fi
-text_version=$(strings -a -el "$exe" | grep -A1 -x 'FileVersion' | tail -n 1)
+text_version=$({ strings -a -el "$exe" | grep -A1 -x 'FileVersion' || true; } | tail -n 1)
 readme_version=$(grep -m1 -oE '^Version [0-9]+\.[0-9]+\.[0-9]+' "$first/src/README.md" | cut -d' ' -f2 || true)
 changelog_version=$(grep -m1 -oE '^## [0-9]+\.[0-9]+\.[0-9]+' "$first/src/CHANGELOG.md" | cut -d' ' -f2 || true)
 echo "zip name: $zip_version; version resource: $fixed_version (text: $text_version); README: $readme_version; CHANGELOG: $changelog_version"
-if [ "$fixed_version" = "$zip_version.0" ] && [ "$text_version" = "$zip_version.0" ] &&
-   [ "$readme_version" = "$zip_version" ] && [ "$changelog_version" = "$zip_version" ]; then
+if [ -z "$fixed" ] || [ -z "$text_version" ]; then
+  fail "the .exe has no version resource: no fixed file information (signature 0xFEEF04BD) or no FileVersion text"
+elif [ "$fixed_version" = "$zip_version.0" ] && [ "$text_version" = "$zip_version.0" ] &&
+     [ "$readme_version" = "$zip_version" ] && [ "$changelog_version" = "$zip_version" ]; then
   pass "the versions agree"
 else
   fail "the versions disagree"

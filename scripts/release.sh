@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Builds the release of the last commit from a clean copy of it, and writes into dist/:
-#   NettoyageImprimantes-<version>-x64.zip   NettoyageImprimantes.exe, README.md, LICENSE, CHANGELOG.md
+#   NettoyageImprimantes-<version>-x64.zip   NettoyageImprimantes.exe, README.md, LICENSE,
+#                                           THIRD-PARTY-NOTICES.txt, CHANGELOG.md
 #   SHA256SUMS                              SHA-256 of the zip and of the .exe inside it
 # <version> is the project version in CMakeLists.txt, the one the .exe's version resource
-# carries. Uncommitted changes are left out. The same commit gives the same bytes in any
-# folder and at any time: the build records no time and no folder, and the files in the zip
-# carry the commit's time (as SOURCE_DATE_EPOCH does), in a fixed order, with no extra attributes.
+# carries. Uncommitted changes are left out. The .exe is the build's, stripped of its debug
+# sections; THIRD-PARTY-NOTICES.txt names the libraries linked into it, with the notices of
+# their Debian packages (scripts/third-party-notices.sh). The same commit gives the same bytes
+# in any folder and at any time: the build records no time and no folder, and the files in the
+# zip carry the commit's time (as SOURCE_DATE_EPOCH does), in a fixed order, with no extra attributes.
 #
-# Authenticode signing (osslsigncode), before zipping and summing, when SIGN_PFX is set:
+# Authenticode signing (osslsigncode), after stripping and before zipping and summing, when
+# SIGN_PFX is set:
 #   SIGN_PFX=FILE            the code-signing certificate with its private key (PKCS#12, .pfx)
 #   SIGN_PFX_PASSWORD=TEXT   its password
 #   SIGN_TIMESTAMP_URL=URL   optional: an RFC 3161 time-stamp server, so that the signature
@@ -56,6 +60,12 @@ built=$work/src/build/windows/bin/NettoyageImprimantes.exe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/src/build/windows/CMakeCache.txt")
 [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "cannot read the project version (got \"$version\")" >&2; exit 1; }
 
+# Most of the built file is debug sections, chiefly those of Debian's prebuilt MinGW runtime,
+# with its build folders in them; the development build keeps them. strip writes the time
+# into the PE header unless SOURCE_DATE_EPOCH is set: 0 leaves it at 0, as the linker does.
+stripped=$work/NettoyageImprimantes.exe
+SOURCE_DATE_EPOCH=0 x86_64-w64-mingw32-strip --strip-all -o "$stripped" "$built"
+
 exe=$work/stage/NettoyageImprimantes.exe
 if [ -n "$sign_pfx" ]; then
   # The password goes through a file readable by root alone, not on a command line.
@@ -63,14 +73,16 @@ if [ -n "$sign_pfx" ]; then
   timestamp=()
   if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then timestamp=(-ts "$SIGN_TIMESTAMP_URL"); fi
   osslsigncode sign -pkcs12 "$sign_pfx" -readpass "$work/pfx-password" -h sha256 \
-    -n "Nettoyage des imprimantes" "${timestamp[@]}" -in "$built" -out "$exe" >"$work/sign.log" 2>&1 ||
+    -n "Nettoyage des imprimantes" "${timestamp[@]}" -in "$stripped" -out "$exe" >"$work/sign.log" 2>&1 ||
     { cat "$work/sign.log" >&2; echo "signing with $SIGN_PFX failed" >&2; exit 1; }
   signing="signed (Authenticode, SHA-256) with $SIGN_PFX${SIGN_TIMESTAMP_URL:+, time-stamped by $SIGN_TIMESTAMP_URL}"
 else
-  cp "$built" "$exe"
+  cp "$stripped" "$exe"
   signing="UNSIGNED: SIGN_PFX is not set"
 fi
 cp "$work/src/README.md" "$work/src/LICENSE" "$work/src/CHANGELOG.md" "$work/stage/"
+bash "$work/src/scripts/third-party-notices.sh" "$work/src/build/windows/app/win32/NettoyageImprimantes.map" \
+  >"$work/stage/THIRD-PARTY-NOTICES.txt"
 
 zip_name=NettoyageImprimantes-$version-x64.zip
 chmod 0644 "$work/stage/"*
@@ -88,7 +100,8 @@ mv "$work/$zip_name" dist/
 
 echo
 echo "Release $version of commit ${commit:0:12} ($(date -u -d "@$commit_time" '+%Y-%m-%d %H:%M:%S UTC'))"
-echo "NettoyageImprimantes.exe is $signing."
+echo "NettoyageImprimantes.exe is $signing; $(stat -c %s "$built") bytes as built, $(stat -c %s "$stripped") stripped of its debug sections."
+echo "THIRD-PARTY-NOTICES.txt names: $(sed -n '/^Libraries in/,/^Section 1:/s/^\([^ ].*\.[ao]\)$/\1/p' "$work/stage/THIRD-PARTY-NOTICES.txt" | paste -sd' ' -)"
 echo "Built with $(x86_64-w64-mingw32-g++-posix --version | head -n 1) and $(x86_64-w64-mingw32-ld --version | head -n 1)."
 echo "$root/dist/$zip_name"
 echo "$root/dist/SHA256SUMS:"
