@@ -100,11 +100,11 @@ TEST(ProgramFile, ItsMessageTableGivesEachEventItsFrenchSentenceAroundItsInserti
     return std::wstring(text);
   };
   const std::wstring key = L"la clé HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices de l'utilisateur";
-  EXPECT_EQ(shown(1, {L"2", L"A\r\nB"}), L"2 imprimante(s) obsolète(s) supprimée(s) de " + key +
-                                             L", car aucune imprimante installée ne porte leur nom :\r\nA\r\nB");
+  EXPECT_EQ(shown(1, {L"2", L"A\r\nB"}), L"Imprimantes obsolètes supprimées de " + key +
+                                             L", car aucune imprimante installée ne porte leur nom : 2.\r\nA\r\nB");
   EXPECT_EQ(shown(2, {L"1", L"A", L"5", L"Accès refusé."}),
-            L"1 imprimante(s) obsolète(s) n'ont pas pu être supprimée(s) de " + key +
-                L" : Windows a refusé la suppression. Elles y sont toujours :\r\nA\r\nErreur 5 : Accès refusé.\r\n"
+            L"Imprimantes obsolètes que Windows a refusé de supprimer de " + key +
+                L", où elles sont toujours : 1.\r\nA\r\nErreur 5 : Accès refusé.\r\n"
                 L"Vérifiez les autorisations de l'utilisateur sur cette clé.");
   EXPECT_EQ(shown(3, {L"Erreur d'exécution : X\r\nCode d'erreur : 0x00000005"}),
             L"Le nettoyage des imprimantes s'est arrêté sur une erreur, signalée à l'utilisateur par ce message :\r\n"
