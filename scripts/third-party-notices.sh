@@ -52,19 +52,17 @@ libraries=$(
 )
 [ -n "$libraries" ] || { echo "the link map names no system library: $map" >&2; exit 1; }
 
-declare -A package_of
+# Each library's package, and that package's copyright file; one section per distinct file
+# (GCC's packages share theirs), in order of the list.
+declare -A package_of notices_of section_of
+sections=()
 for library in $libraries; do
   describe "$library" >/dev/null || { echo "no description for $library: add it to $0" >&2; exit 1; }
   package=$(dpkg -S "$library" | head -n 1 | cut -d: -f1) || { echo "no Debian package owns $library" >&2; exit 1; }
   [ -f "/usr/share/doc/$package/copyright" ] || { echo "no copyright file for $package" >&2; exit 1; }
+  file=$(realpath "/usr/share/doc/$package/copyright")
   package_of[$library]=$package
-done
-
-# One section per distinct copyright file (GCC's packages share theirs), in order of the list.
-declare -A section_of
-sections=()
-for library in $libraries; do
-  file=$(realpath "/usr/share/doc/${package_of[$library]}/copyright")
+  notices_of[$library]=$file
   if [ -z "${section_of[$file]:-}" ]; then
     sections+=("$file")
     section_of[$file]=${#sections[@]}
@@ -96,13 +94,13 @@ for library in $libraries; do
   echo "  What it is: $what"
   echo "  Licence:    $licence"
   echo "  Package:    $package $(dpkg-query -W -f='${Version}' "$package"), $library"
-  echo "  Notices:    section $(( section_of[$(realpath "/usr/share/doc/$package/copyright")] )) below"
+  echo "  Notices:    section ${section_of[${notices_of[$library]}]} below"
 done
 
 for index in "${!sections[@]}"; do
   file=${sections[$index]}
   packages=$(for library in $libraries; do
-    if [ "$(realpath "/usr/share/doc/${package_of[$library]}/copyright")" = "$file" ]; then echo "${package_of[$library]}"; fi
+    if [ "${notices_of[$library]}" = "$file" ]; then echo "${package_of[$library]}"; fi
   done | sort -u | paste -sd, - | sed 's/,/, /g')
   title="Section $((index + 1)): notices of $packages ($file)"
   printf '\n\n%s\n%s\n\n' "$title" "$(printf '%*s' "${#title}" '' | tr ' ' '=')"

@@ -37,7 +37,6 @@ std::wstring WithVisibleNuls(std::wstring text) {
   return text;
 }
 
-using win32::ThrowLastError;
 
 // Stops a list box from repainting while it is filled, and repaints it once at the end.
 class RedrawPause {
@@ -69,13 +68,13 @@ MainWindow::MainWindow(HINSTANCE instance) {
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kClassName;
-  if (!RegisterClassExW(&windowClass)) ThrowLastError(L"enregistrement de la classe de la fenêtre");
+  if (!RegisterClassExW(&windowClass)) win32::ThrowLastError(L"enregistrement de la classe de la fenêtre");
 
   // The size is set once the window knows its DPI; the position is the system's choice.
   if (!CreateWindowExW(kWindowExStyle, kClassName, kCaption, kWindowStyle, CW_USEDEFAULT,
                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                        this)) {
-    ThrowLastError(L"création de la fenêtre");
+    win32::ThrowLastError(L"création de la fenêtre");
   }
   try {
     CreateControls();
@@ -117,7 +116,7 @@ int MainWindow::Run(int showCommand) {
   MSG message;
   BOOL got;
   while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
-    if (got == -1) ThrowLastError(L"lecture des messages de la fenêtre");
+    if (got == -1) win32::ThrowLastError(L"lecture des messages de la fenêtre");
     if (window_ && IsDialogMessageW(window_, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -170,7 +169,7 @@ int MainWindow::MsgBox(const std::wstring& text, const std::wstring& title, int 
   Mirror();
   const BoxOpen open(boxesOpen_);
   const int answer = MessageBoxW(window_, WithVisibleNuls(text).c_str(), title.c_str(), static_cast<UINT>(style));
-  if (answer == 0) ThrowLastError(L"affichage du message « " + title + L" »");
+  if (answer == 0) win32::ThrowLastError(L"affichage du message « " + title + L" »");
   return answer;
 }
 
@@ -281,7 +280,7 @@ void MainWindow::CreateControls() {
     if (!CreateWindowExW(control.exStyle, control.className, control.text, control.style, 0, 0, 0, 0,
                          window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                          instance, nullptr)) {
-      ThrowLastError(L"création du contrôle " + std::to_wstring(control.id) + L" de la fenêtre");
+      win32::ThrowLastError(L"création du contrôle " + std::to_wstring(control.id) + L" de la fenêtre");
     }
   }
 }
@@ -311,7 +310,7 @@ void MainWindow::ApplyDpi(UINT dpi, const POINT* topLeft) {
   RECT frame{0, 0, layout::TwipsToPixels(layout::kClientWidth, dpi),
              layout::TwipsToPixels(layout::kClientHeight, dpi)};
   if (!AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi)) {
-    ThrowLastError(L"calcul de la taille de la fenêtre");
+    win32::ThrowLastError(L"calcul de la taille de la fenêtre");
   }
   SetWindowPos(window_, nullptr, topLeft ? topLeft->x : 0, topLeft ? topLeft->y : 0,
                frame.right - frame.left, frame.bottom - frame.top,
