@@ -56,14 +56,10 @@ std::vector<wchar_t> EnvironmentBlock(const ProductProcess::Environment& extra) 
 }
 
 // The file that holds this test's standard output and error, and so Wine's debug output of
-// the processes it starts, and its size now.
-std::wstring OutputFile(LONGLONG* size = nullptr) {
+// the processes it starts.
+std::filesystem::path OutputFile() {
   wchar_t path[MAX_PATH] = L"";
   GetEnvironmentVariableW(L"WINE_RUN_OUTPUT", path, MAX_PATH);
-  WIN32_FILE_ATTRIBUTE_DATA attributes{};
-  if (size && GetFileAttributesExW(path, GetFileExInfoStandard, &attributes)) {
-    *size = (static_cast<LONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
-  }
   return path;
 }
 
@@ -103,7 +99,8 @@ ProductProcess::ProductProcess(const std::wstring& arguments, const Environment&
   Environment withEventLog = extra;
   withEventLog.emplace_back(L"WINEDEBUG", L"-all,+eventlog");
   std::vector<wchar_t> environment = EnvironmentBlock(withEventLog);
-  OutputFile(&outputAtStart_);
+  std::error_code noFile;  // then EventLog says so
+  outputAtStart_ = std::filesystem::file_size(OutputFile(), noFile);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -135,9 +132,9 @@ bool ProductProcess::WaitForExit(DWORD milliseconds, DWORD& exitCode) {
 std::vector<HWND> ProductProcess::TopLevelWindows() const { return WindowsOf(id_, false); }
 
 std::vector<LoggedString> ProductProcess::EventLog() const {
-  std::ifstream output(std::filesystem::path(OutputFile()), std::ios::binary);
+  std::ifstream output(OutputFile(), std::ios::binary);
   EXPECT_TRUE(output) << "WINE_RUN_OUTPUT does not name this test's output file";
-  output.seekg(outputAtStart_);
+  output.seekg(static_cast<std::streamoff>(outputAtStart_));
   // Lines such as 0108:warn:eventlog:ReportEventW L"Ancienne"
   const std::regex logged(R"line(^[0-9a-f]+:(\w+):eventlog:ReportEventW L"(.*)"$)line");
   std::vector<LoggedString> strings;

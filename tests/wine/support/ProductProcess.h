@@ -3,6 +3,7 @@
 // window and message boxes, reads controls, presses buttons, waits for the exit code.
 #include <windows.h>
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -65,7 +66,7 @@ class ProductProcess {
 
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
-  LONGLONG outputAtStart_ = 0;
+  std::uintmax_t outputAtStart_ = 0;
 };
 
 std::wstring WindowText(HWND window);

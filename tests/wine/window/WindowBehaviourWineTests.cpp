@@ -187,15 +187,15 @@ TEST_F(Window, AConfirmedCleanupEndsTheProgramWithCodeZeroOnceTheCompletionIsAck
 }
 
 // taskkill without /f posts WM_CLOSE to every top-level window of the program, its message
-// box included. A box with only OK (the completion message, the error report) is dismissed,
-// and the program ends with the code of what happened. The Yes/No question has no Cancel
+// box included. A box with only OK (here the completion message) is dismissed, and the
+// program ends with the code of what happened. The Yes/No question has no Cancel
 // button: Windows leaves it up, Wine 8 closes it as No. Either way nothing is deleted and the
 // window stays, as its own request came while the box was up. (Posted after the box's, Wine
 // may take the window's request once the box is gone, and end the program as "Sortir" does.)
 TEST_F(Window, ACloseRequestWhileAMessageBoxIsUpDeletesNothingUnconfirmedAndTheExitCodeStaysTrue) {
   ASSERT_NO_FATAL_FAILURE(Start({L"Ancienne", L"HP LaserJet"}, {L"HP LaserJet"}));
   const auto requestClose = [](const ProductProcess& product, HWND window) {
-    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
     for (HWND other : product.TopLevelWindows()) {
       if (other != window) PostMessageW(other, WM_CLOSE, 0, 0);
     }
@@ -222,13 +222,6 @@ TEST_F(Window, ACloseRequestWhileAMessageBoxIsUpDeletesNothingUnconfirmedAndTheE
   ASSERT_TRUE(product_->WaitForExit(kExitTimeout, exitCode)) << "the completion message was not dismissed";
   EXPECT_EQ(exitCode, 0u);
   EXPECT_EQ(ValueNames(kDevicesKeyPath), Names{L"HP LaserJet"});
-
-  const WmiDouble failing(WmiDoubleSetup{{L"HP LaserJet"}, WmiFailure::Bind});
-  ProductProcess failed(L"", failing.Environment());
-  ASSERT_NE(failed.WaitForMessageBox(L"Nettoyage des imprimantes", kStartTimeout), nullptr) << "no error report";
-  requestClose(failed, nullptr);
-  ASSERT_TRUE(failed.WaitForExit(kExitTimeout, exitCode)) << "the error report was not dismissed";
-  EXPECT_EQ(exitCode, 1u);
 }
 
 // The window system tells a per-monitor aware window of a new DPI with WM_DPICHANGED and a
