@@ -98,13 +98,14 @@ TEST(ProgramFile, ItsMessageTableGivesEachEventItsFrenchSentenceAroundItsInserti
                    reinterpret_cast<va_list*>(arguments.data()));
     return std::wstring(text);
   };
-  const std::wstring key = L"la clé HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices de l'utilisateur";
-  EXPECT_EQ(shown(1, {L"2", L"A\r\nB"}), L"Imprimantes obsolètes supprimées de " + key +
+  const std::wstring keys = L"des clés HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices et "
+                           L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts de l'utilisateur";
+  EXPECT_EQ(shown(1, {L"2", L"A\r\nB"}), L"Imprimantes obsolètes supprimées " + keys +
                                              L", car aucune imprimante installée ne porte leur nom : 2.\r\nA\r\nB");
   EXPECT_EQ(shown(2, {L"1", L"A", L"5", L"Accès refusé."}),
-            L"Imprimantes obsolètes que Windows a refusé de supprimer de " + key +
+            L"Imprimantes obsolètes que Windows a refusé de supprimer " + keys +
                 L", où elles sont toujours : 1.\r\nA\r\nErreur 5 : Accès refusé.\r\n"
-                L"Vérifiez les autorisations de l'utilisateur sur cette clé.");
+                L"Vérifiez les autorisations de l'utilisateur sur ces clés.");
   EXPECT_EQ(shown(3, {L"Erreur d'exécution : X\r\nCode d'erreur : 0x00000005"}),
             L"Le nettoyage des imprimantes s'est arrêté sur une erreur, signalée à l'utilisateur par ce message :\r\n"
             L"Erreur d'exécution : X\r\nCode d'erreur : 0x00000005");
