@@ -77,16 +77,28 @@ bool IsExactlyAddressable(const std::wstring& valueName) {
 }
 
 DeletionResult Module1::DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName) {
-  if (!IsExactlyAddressable(valueName)) return {false, kErrorInvalidParameter};
+  if (!IsExactlyAddressable(valueName)) return {false, false, kErrorInvalidParameter};
   const auto outcome = [](RegStatus status) {
-    return DeletionResult{status == kErrorSuccess || status == kErrorFileNotFound, status};
+    return DeletionResult{status == kErrorSuccess || status == kErrorFileNotFound, status == kErrorSuccess, status};
   };
   RegKeyHandle key = 0;
-  if (const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeyWrite, key); opened != kErrorSuccess) {
-    return outcome(opened);
+  if (const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeySetValue, key); opened != kErrorSuccess) {
+    return {opened == kErrorFileNotFound, false, opened};
   }
   OpenKeyGuard closeOnReturn(api_, key);
   return outcome(api_.DeleteValue(key, valueName));
+}
+
+Module1::Presence Module1::RegValuePresence(RegRootKey root, std::wstring keyPath, std::wstring valueName) {
+  if (!IsExactlyAddressable(valueName)) return Presence::Unknown;
+  RegKeyHandle key = 0;
+  const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeyQueryValue, key);
+  if (opened == kErrorFileNotFound) return Presence::NotThere;
+  if (opened != kErrorSuccess) return Presence::Unknown;
+  OpenKeyGuard closeOnReturn(api_, key);
+  const RegStatus status = api_.QueryValue(key, valueName);
+  if (status == kErrorFileNotFound) return Presence::NotThere;
+  return status == kErrorSuccess ? Presence::There : Presence::Unknown;
 }
 
 }  // namespace registry

@@ -30,6 +30,8 @@ bool IsExactlyAddressable(const std::wstring& valueName);
 struct DeletionResult {
   // Deleted now, or already absent (the key or the value not found): the value is not there.
   bool gone = false;
+  // Deleted by this call; false when it was already absent.
+  bool deletedNow = false;
   // Why the value is still there, when it is: the Win32 status of the refused step.
   RegStatus status = kErrorSuccess;
 };
@@ -46,9 +48,16 @@ class Module1 {
                      std::int32_t& count, std::int32_t kind);
 
   // Deletes the value valueName under root\keyPath; the empty name is the default value.
+  // The key is opened only to set values, all a deletion needs: a key that lets the user
+  // change its values but not add subkeys still gives them up.
   // A name that cannot be given to the registry exactly is refused: nothing is done, and the
   // value is not gone (ERROR_INVALID_PARAMETER).
   DeletionResult DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName);
+
+  // Whether the value valueName is under root\keyPath, by reading it: a missing key or value
+  // is NotThere; a key that cannot be read, or a name that cannot be given exactly, Unknown.
+  enum class Presence { There, NotThere, Unknown };
+  Presence RegValuePresence(RegRootKey root, std::wstring keyPath, std::wstring valueName);
 
  private:
   RegistryApi& api_;

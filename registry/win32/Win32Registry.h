@@ -11,6 +11,7 @@ class Win32Registry final : public RegistryApi {
   RegStatus EnumValue(RegKeyHandle key, std::uint32_t index, wchar_t* name,
                       std::uint32_t& nameLength, std::uint32_t& type,
                       std::uint32_t& dataSize) override;
+  RegStatus QueryValue(RegKeyHandle key, const std::wstring& name) override;
   RegStatus DeleteValue(RegKeyHandle key, const std::wstring& name) override;
   RegStatus CloseKey(RegKeyHandle key) override;
   std::wstring StatusText(RegStatus status) override;

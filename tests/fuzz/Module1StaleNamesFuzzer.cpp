@@ -92,7 +92,7 @@ registry::ValueNameArray PassedNames(Reader& in) {
 // The registry side.
 
 constexpr std::uint32_t kKeyRead = 0x20019;
-constexpr std::uint32_t kKeyWrite = 0x20006;
+constexpr std::uint32_t kKeySetValue = 0x0002;
 constexpr std::int32_t kMoreData = 234;
 constexpr std::int32_t kNoMoreItems = 259;
 constexpr std::int32_t kFileNotFound = 2;
@@ -225,6 +225,9 @@ class ScriptedRegistry final : public registry::RegistryApi {
   }
 
   std::wstring StatusText(registry::RegStatus) override { return {}; }
+  registry::RegStatus QueryValue(registry::RegKeyHandle, const std::wstring&) override {
+    Diverged("a deletion read a value");
+  }
 
   registry::RegStatus CloseKey(registry::RegKeyHandle key) override {
     Call call;
@@ -369,6 +372,7 @@ void FuzzDeleteRegValue(Reader& in) {
   Check(api.Values() == expected, "values after the deletion");
   Check(result.gone == expectedGone, "whether the value is reported gone");
   Check(result.gone || result.status != 0, "a value still there comes with its status");
+  Check(result.deletedNow == (api.Values() != s.values), "deleted now exactly when a value went");
   const auto& calls = api.calls;
   if (!addressable) {
     Check(calls.empty(), "calls for a name holding a NUL");
@@ -376,7 +380,7 @@ void FuzzDeleteRegValue(Reader& in) {
   }
   Check(!calls.empty() && calls[0].kind == 'O', "first call is the open");
   Check(calls[0].root == s.root && calls[0].path == s.path, "root and path passed through");
-  Check(calls[0].options == 0 && calls[0].access == kKeyWrite, "open options and access");
+  Check(calls[0].options == 0 && calls[0].access == kKeySetValue, "open options and access");
   if (s.openStatus != 0) {
     Check(calls.size() == 1, "calls after a refused open");
     return;

@@ -394,7 +394,7 @@ TEST(DeleteRegValue, DeletesTheNamedValueOrSilentlyNothingAndAlwaysClosesTheKey)
     EXPECT_EQ(opens[0].root, kRoot);
     EXPECT_EQ(opens[0].path, kPath);
     EXPECT_EQ(opens[0].options, 0u);
-    EXPECT_EQ(opens[0].access, 0x20006u);  // KEY_WRITE
+    EXPECT_EQ(opens[0].access, 0x0002u);  // KEY_SET_VALUE, all a deletion needs
     const auto deletes = fake.CallsOf(CallKind::Delete);
     ASSERT_EQ(deletes.size(), 1u);
     EXPECT_EQ(deletes[0].key, opens[0].key);
@@ -418,7 +418,7 @@ TEST(DeleteRegValue, KeyThatCannotBeOpenedForWritingMeansNoDeletionAttempted) {
       {"write access refused",
        [](FakeRegistry& fake) {
          fake.AddValue(kRoot, kPath, L"Imprimante");
-         fake.RefuseAccess(registry::kKeyWrite);
+         fake.RefuseAccess(registry::kKeySetValue);
        },
        true},
       {"open answers -1",
@@ -442,7 +442,7 @@ TEST(DeleteRegValue, KeyThatCannotBeOpenedForWritingMeansNoDeletionAttempted) {
     }
     ASSERT_EQ(fake.Calls().size(), 1u);  // the open, and nothing after it
     EXPECT_EQ(fake.Calls()[0].kind, CallKind::Open);
-    EXPECT_EQ(fake.Calls()[0].access, 0x20006u);
+    EXPECT_EQ(fake.Calls()[0].access, 0x0002u);
   }
 }
 

@@ -90,6 +90,25 @@ registry::RegStatus FakeRegistry::EnumValue(registry::RegKeyHandle key, std::uin
   return call.status;
 }
 
+registry::RegStatus FakeRegistry::QueryValue(registry::RegKeyHandle key, const std::wstring& name) {
+  Call call;
+  call.kind = CallKind::Query;
+  call.key = key;
+  call.name = name;
+  auto handle = handles_.find(key);
+  if (handle == handles_.end() || open_.count(key) == 0) {
+    call.status = kInvalidHandle;
+  } else if ((handle->second.access & kKeyQueryValue) == 0) {
+    call.status = kAccessDenied;
+  } else {
+    const std::vector<Value>& values = keys_[handle->second.keyId];
+    const bool there = std::any_of(values.begin(), values.end(), [&name](const Value& value) { return value.name == name; });
+    call.status = there ? 0 : kFileNotFound;
+  }
+  calls_.push_back(call);
+  return call.status;
+}
+
 registry::RegStatus FakeRegistry::DeleteValue(registry::RegKeyHandle key, const std::wstring& name) {
   Call call;
   call.kind = CallKind::Delete;

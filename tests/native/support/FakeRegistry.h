@@ -7,6 +7,7 @@
 // registry may: a buffer smaller than its declared length is caught by AddressSanitizer.
 #include <cstdint>
 #include <map>
+#include <new>
 #include <optional>
 #include <set>
 #include <string>
@@ -33,7 +34,7 @@ class FakeRegistry final : public registry::RegistryApi {
     std::uint32_t type;
   };
 
-  enum class CallKind { Open, Enum, Delete, Close };
+  enum class CallKind { Open, Enum, Query, Delete, Close };
   struct Call {
     CallKind kind = CallKind::Open;
     registry::RegStatus status = 0;
@@ -45,7 +46,7 @@ class FakeRegistry final : public registry::RegistryApi {
     std::uint32_t index = 0;
     std::uint32_t bufferLength = 0;  // capacity the caller declared, for Enum
     std::uint32_t dataSizeIn = 0;    // data size the caller passed in, for Enum
-    std::wstring name;               // deleted name, for Delete
+    std::wstring name;               // the value's name, for Query and Delete
   };
 
   explicit FakeRegistry(Journal* journal = nullptr) : journal_(journal) {}
@@ -80,10 +81,16 @@ class FakeRegistry final : public registry::RegistryApi {
   registry::RegStatus EnumValue(registry::RegKeyHandle key, std::uint32_t index, wchar_t* name,
                                 std::uint32_t& nameLength, std::uint32_t& type,
                                 std::uint32_t& dataSize) override;
+  registry::RegStatus QueryValue(registry::RegKeyHandle key, const std::wstring& name) override;
   registry::RegStatus DeleteValue(registry::RegKeyHandle key, const std::wstring& name) override;
   registry::RegStatus CloseKey(registry::RegKeyHandle key) override;
-  // "message <status>", so that tests see which status was described.
-  std::wstring StatusText(registry::RegStatus status) override { return L"message " + std::to_wstring(status); }
+  // "message <status>", so that tests see which status was described; no memory for it once
+  // statusTextFails is set.
+  std::wstring StatusText(registry::RegStatus status) override {
+    if (statusTextFails) throw std::bad_alloc();
+    return L"message " + std::to_wstring(status);
+  }
+  bool statusTextFails = false;
 
  private:
   using KeyId = std::pair<registry::RegRootKey, std::wstring>;
