@@ -25,18 +25,20 @@ std::vector<std::wstring> EventStrings(const std::vector<std::wstring>& names, s
 
 }  // namespace
 
-void Form1::cmdLancer_Click() {
+void Form1::ListStaleNames() {
   lstSuppr.Clear();
-  {
-    // A device is stale when WMI lists no printer of exactly its name and the spooler, asked
-    // now, lists none of its name in any case: when the two disagree, the value stays.
-    const inventory::SpoolerWitness spooler = AskSpooler();
-    for (std::int16_t i : StaleNameIndices(lstRegedit.Items(), lstWMI.Items())) {
-      const std::wstring& name = lstRegedit.List(i);
-      if (!registry::IsExactlyAddressable(name) || spooler.Lists(name)) continue;
-      lstSuppr.AddItem(name);
-    }
+  // A device is stale when WMI lists no printer of exactly its name and the spooler, asked
+  // now, lists none of its name in any case: when the two disagree, the value stays.
+  const inventory::SpoolerWitness spooler = AskSpooler();
+  for (std::int16_t i : StaleNameIndices(lstRegedit.Items(), lstWMI.Items())) {
+    const std::wstring& name = lstRegedit.List(i);
+    if (!registry::IsExactlyAddressable(name) || spooler.Lists(name)) continue;
+    lstSuppr.AddItem(name);
   }
+}
+
+void Form1::cmdLancer_Click() {
+  ListStaleNames();
 
   if (lstSuppr.ListCount() == 0) {
     if (!SilentMode) {
@@ -58,21 +60,19 @@ void Form1::cmdLancer_Click() {
   }
 
   const CleanupOutcome outcome = DeleteListedValues();
+  // The exit code first: whatever fails after the deletions cannot report them as not done.
+  window_.SetExitCode(outcome.notDeleted.empty() ? exit_codes::kDone : exit_codes::kNotAllDeleted);
   // The record is written before anything is shown: a box nobody answers keeps nothing back.
-  if (!outcome.deleted.empty()) eventLog_.Write(EventLog::Event::Deleted, EventStrings(outcome.deleted, {}));
-  std::wstring refusal;
-  if (!outcome.notDeleted.empty()) {
-    const std::wstring code = std::to_wstring(outcome.firstRefusal);
-    const std::wstring text = registry_.StatusText(outcome.firstRefusal);
-    eventLog_.Write(EventLog::Event::NotDeleted, EventStrings(outcome.notDeleted, {code, text}));
-    refusal = messages::kRefusalCode + code + (text.empty() ? L"" : messages::kRefusalTextSeparator + text);
-    window_.SetExitCode(exit_codes::kNotAllDeleted);
-  }
+  WriteRecord(outcome);
 
   if (!SilentMode) {
     if (outcome.notDeleted.empty()) {
       window_.MsgBox(messages::kCleanupDone, messages::kTitle, messages::kStyleInformationOk);
     } else {
+      const std::wstring code = std::to_wstring(outcome.firstRefusal);
+      const std::wstring text = registry_.StatusText(outcome.firstRefusal);
+      const std::wstring refusal =
+          messages::kRefusalCode + code + (text.empty() ? L"" : messages::kRefusalTextSeparator + text);
       const ListingBox notDeleted{outcome.notDeleted, messages::kCleanupDoneExceptHeader, refusal, L"",
                                   messages::kStyleExclamationOk};
       window_.MsgBox(ListingBoxTextThatFits(window_, notDeleted), messages::kTitle, notDeleted.style);
@@ -89,16 +89,45 @@ Form1::CleanupOutcome Form1::DeleteListedValues() {
   CleanupOutcome outcome;
   for (std::int16_t k = 0; k < lstSuppr.ListCount(); ++k) {
     const std::wstring& name = lstSuppr.List(k);
-    const registry::DeletionResult result =
-        module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
-    if (result.gone) {
-      outcome.deleted.push_back(name);
+    // The PrinterPorts twin goes first: when it cannot, the Devices value stays too, and the
+    // next run finds the name and tries both again.
+    const registry::DeletionResult twin = DeleteTwin(name);
+    const registry::DeletionResult device =
+        twin.gone ? module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name) : twin;
+    if (device.gone) {
+      // Only what this run deleted is recorded: a value already absent was someone else's.
+      if (twin.deletedNow || device.deletedNow) outcome.deleted.push_back(name);
       continue;
     }
-    if (outcome.notDeleted.empty()) outcome.firstRefusal = result.status;
+    if (outcome.notDeleted.empty()) outcome.firstRefusal = device.status;
     outcome.notDeleted.push_back(name);
   }
   return outcome;
+}
+
+registry::DeletionResult Form1::DeleteTwin(const std::wstring& name) {
+  const registry::DeletionResult twin =
+      module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kPrinterPortsKeyPath, name);
+  // A twin that is not there never blocks its device, even in a key the user may not change;
+  // only reading it tells "not there" from "refused".
+  if (twin.gone || module1_.RegValuePresence(inventory::kDevicesRoot, inventory::kPrinterPortsKeyPath, name) !=
+                       registry::Module1::Presence::NotThere) {
+    return twin;
+  }
+  return {true, false, registry::kErrorSuccess};
+}
+
+void Form1::WriteRecord(const CleanupOutcome& outcome) noexcept {
+  try {
+    if (!outcome.deleted.empty()) eventLog_.Write(EventLog::Event::Deleted, EventStrings(outcome.deleted, {}));
+    if (!outcome.notDeleted.empty()) {
+      eventLog_.Write(EventLog::Event::NotDeleted,
+                      EventStrings(outcome.notDeleted, {std::to_wstring(outcome.firstRefusal),
+                                                        registry_.StatusText(outcome.firstRefusal)}));
+    }
+  } catch (...) {
+    // No memory for the record's strings: what was deleted and the exit code stand.
+  }
 }
 
 inventory::SpoolerWitness Form1::AskSpooler() {

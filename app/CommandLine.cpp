@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <string_view>
+
 namespace {
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 }  // namespace
@@ -20,4 +22,11 @@ std::wstring ArgumentText(const std::wstring& fullCommandLine) {
   return fullCommandLine.substr(pos);
 }
 
-bool IsSilentArgument(const std::wstring& argumentText) { return argumentText == L"/s"; }
+StartMode StartModeOf(const std::wstring& argumentText) {
+  std::size_t length = argumentText.size();
+  while (length > 0 && IsBlank(argumentText[length - 1])) --length;
+  const std::wstring_view argument(argumentText.data(), length);
+  if (argument == L"/s") return StartMode::Silent;
+  if (argument == L"/l") return StartMode::Preview;
+  return StartMode::Interactive;
+}

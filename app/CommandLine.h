@@ -6,5 +6,14 @@
 // program path, quoted or not, and the blanks after it are removed; the rest is kept as is.
 std::wstring ArgumentText(const std::wstring& fullCommandLine);
 
-// Silent mode is selected only by the argument text "/s", exactly and case-sensitively.
-bool IsSilentArgument(const std::wstring& argumentText);
+// How a run goes, from its argument text.
+enum class StartMode {
+  Interactive,  // the window
+  Silent,       // "/s": the cleanup at start-up, no window, no message
+  Preview,      // "/l": the names "/s" would delete, on the standard output; nothing deleted
+};
+
+// "/s" and "/l", lower case and alone, select their modes; everything else is interactive.
+// Blanks after the argument are not part of it: cmd keeps the one before a redirection
+// ("/s >nul" gives "/s "), and an editor may leave one at the end of a batch line.
+StartMode StartModeOf(const std::wstring& argumentText);

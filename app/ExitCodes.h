@@ -6,5 +6,6 @@ namespace exit_codes {
 inline constexpr int kDone = 0;            // the window was closed, or the cleanup removed every stale value
 inline constexpr int kError = 1;           // an error report ended the program
 inline constexpr int kNotAllDeleted = 2;   // Windows refused to delete some stale values; they are still there
+inline constexpr int kStaleFound = 3;      // a preview found stale values: a silent run would delete them
 
 }  // namespace exit_codes

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/CommandLine.h"
+#include "app/ExitCodes.h"
 #include "inventory/Inventories.h"
 
 Form1::Form1(Form1Services services, std::wstring argumentText)
@@ -10,14 +11,22 @@ Form1::Form1(Form1Services services, std::wstring argumentText)
       registry_(services.registry),
       module1_(services.registry),
       eventLog_(services.eventLog),
+      output_(services.output),
       argumentText_(std::move(argumentText)) {}
 
 void Form1::Form_Load() {
-  SilentMode = IsSilentArgument(argumentText_) ? -1 : 0;
+  const StartMode mode = StartModeOf(argumentText_);
+  SilentMode = mode == StartMode::Silent ? -1 : 0;
   // WMI first: if the printer inventory fails, the program ends before the registry is read.
   FillWmiList();
   FillRegeditList();
-  if (SilentMode) {
+  if (mode == StartMode::Preview) {
+    // The list a silent run would delete, and nothing else: no deletion, no message, no record.
+    ListStaleNames();
+    output_.WriteLines(lstSuppr.Items());
+    if (lstSuppr.ListCount() > 0) window_.SetExitCode(exit_codes::kStaleFound);
+    window_.Unload();
+  } else if (SilentMode) {
     cmdLancer_Click();
     window_.Unload();
   }

@@ -6,20 +6,22 @@
 #include <vector>
 
 #include "app/EventLog.h"
+#include "app/StandardOutput.h"
 #include "app/WindowSystem.h"
 #include "common/NameList.h"
 #include "inventory/PrinterSource.h"
 #include "inventory/SpoolerWitness.h"
 #include "registry/Module1.h"
 
-// What Form1 talks to: the window system, the printer inventory, the registry and the record
-// left for the administrators.
+// What Form1 talks to: the window system, the printer inventory, the registry, the record
+// left for the administrators and the standard output a preview writes to.
 struct Form1Services {
   WindowSystem& window;
   inventory::PrinterSource& printers;
   inventory::SpoolerProbe& spooler;
   registry::RegistryApi& registry;
   EventLog& eventLog;
+  StandardOutput& output;
 };
 
 class Form1 {
@@ -34,30 +36,39 @@ class Form1 {
   std::int16_t SilentMode = 0;
 
   // Runs once before the window is first shown: mode, WMI list, registry list, and in
-  // silent mode the cleanup and the unload.
+  // silent mode the cleanup and the unload. A preview lists the stale names on the standard
+  // output instead of deleting them, and unloads.
   void Form_Load();
-  // "Lancer nettoyage": find the stale device names, confirm, delete, record and report. A
-  // name that the spooler lists, or that the registry cannot be given exactly, is never stale.
-  // Values that Windows refuses to delete are reported, and the program ends with code 2.
+  // "Lancer nettoyage": find the stale device names, confirm, delete each with its
+  // PrinterPorts twin, record and report. A name that the spooler lists, or that the registry
+  // cannot be given exactly, is never stale. Values that Windows refuses to delete are
+  // reported, and the program ends with code 2.
   void cmdLancer_Click();
   // "Sortir" and the close box.
   void cmdSortir_Click();
 
  private:
-  // What became of the deletions of one cleanup, in lstSuppr's order.
+  // What became of the deletions of one cleanup, in lstSuppr's order. A name is gone when its
+  // Devices value and its PrinterPorts twin both are.
   struct CleanupOutcome {
-    std::vector<std::wstring> deleted;     // gone now: deleted, or already absent
+    std::vector<std::wstring> deleted;     // gone, with at least one of the two deleted by this run
     std::vector<std::wstring> notDeleted;  // still there: Windows refused
     registry::RegStatus firstRefusal = registry::kErrorSuccess;
   };
 
   void FillWmiList();
   void FillRegeditList();
+  // Fills lstSuppr anew with the stale names, as the cleanup deletes them.
+  void ListStaleNames();
   // The spooler's printers now; see inventory::SpoolerWitness::Ask.
   inventory::SpoolerWitness AskSpooler();
   // Takes out of lstSuppr every name the spooler lists now.
   void DropWhatTheSpoolerListsNow();
   CleanupOutcome DeleteListedValues();
+  // Deletes the PrinterPorts value of this name; one that is not there counts as gone.
+  registry::DeletionResult DeleteTwin(const std::wstring& name);
+  // The event log's record of a cleanup; a record that cannot be made changes nothing else.
+  void WriteRecord(const CleanupOutcome& outcome) noexcept;
 
   WindowSystem& window_;
   inventory::PrinterSource& printers_;
@@ -65,5 +76,6 @@ class Form1 {
   registry::RegistryApi& registry_;
   registry::Module1 module1_;
   EventLog& eventLog_;
+  StandardOutput& output_;
   std::wstring argumentText_;
 };

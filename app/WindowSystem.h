@@ -21,7 +21,7 @@ class WindowSystem {
   // Ends the program at once, without returning to the event loop.
   virtual void End() = 0;
 
-  // The exit code the program ends with, by Unload or End, unless an error report ends it
-  // first (see app/ExitCodes.h). It is 0 until set.
+  // The exit code the program ends with, by Unload or End (see app/ExitCodes.h). It is 0
+  // until set; an error report ends the program with 1 unless a code was set before it.
   virtual void SetExitCode(int exitCode) = 0;
 };

@@ -3,11 +3,14 @@
 #include <new>
 #include <string>
 
+#include "app/win32/StandardStreams.h"
 #include "app/win32/Win32EventLog.h"
 #include "common/AppError.h"
 
 namespace error_report {
 namespace {
+
+bool standardErrorOnly = false;  // set once at start-up, before anything can fail
 
 std::wstring ReportTextOfCurrentException() {
   try {
@@ -31,6 +34,14 @@ void ReportCurrentException(HWND owner) noexcept {
     // Building the text failed (out of memory): the report still names an error.
   }
   const wchar_t* shown = text.empty() ? L"Erreur d'exécution" : text.c_str();
+  if (standardErrorOnly) {
+    try {
+      standard_streams::Write(STD_ERROR_HANDLE, std::wstring(shown) + L"\r\n");
+    } catch (...) {
+      // No memory for the line: the exit code still tells.
+    }
+    return;
+  }
   // Recorded first: in a silent run the box may sit on a desktop nobody sees.
   try {
     Win32EventLog().Write(EventLog::Event::Error, {shown});
@@ -39,5 +50,7 @@ void ReportCurrentException(HWND owner) noexcept {
   }
   MessageBoxW(owner, shown, kTitle, kStyle);
 }
+
+void ReportToStandardErrorOnly() noexcept { standardErrorOnly = true; }
 
 }  // namespace error_report

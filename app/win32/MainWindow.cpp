@@ -183,7 +183,10 @@ void MainWindow::Unload() {
 
 void MainWindow::End() { ExitProcess(static_cast<UINT>(exitCode_)); }
 
-void MainWindow::SetExitCode(int exitCode) { exitCode_ = exitCode; }
+void MainWindow::SetExitCode(int exitCode) {
+  exitCode_ = exitCode;
+  exitCodeSet_ = true;
+}
 
 LRESULT CALLBACK MainWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -322,7 +325,8 @@ void MainWindow::EndWithErrorReport() noexcept {
     const BoxOpen open(boxesOpen_);
     error_report::ReportCurrentException(window_ && IsWindowVisible(window_) ? window_ : nullptr);
   }
-  exitCode_ = exit_codes::kError;
+  // An error after the deletions keeps the code that says what they did: 1 says nothing was deleted.
+  if (!exitCodeSet_) exitCode_ = exit_codes::kError;
   if (window_) {
     DestroyWindow(window_);
   } else {

@@ -85,6 +85,7 @@ class MainWindow final : public WindowSystem {
   HWND focus_ = nullptr;  // the control that had the focus when the window was last deactivated
   std::array<ListMirror, 3> lists_{};
   int exitCode_ = exit_codes::kDone;
+  bool exitCodeSet_ = false;  // by the cleanup, once its deletions are done
   int boxesOpen_ = 0;  // the program's message boxes on the screen now
   ScreenReaderName lstSupprName_;
 };

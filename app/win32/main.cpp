@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "app/win32/ErrorReport.h"
 #include "app/win32/MainWindow.h"
+#include "app/win32/StandardStreams.h"
 #include "app/win32/Win32EventLog.h"
 #include "common/AppError.h"
 #include "common/win32/Raii.h"
@@ -17,8 +18,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // Before anything else is loaded: DLLs come from the system directory only, never from
   // the program's folder or the current directory.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-
   try {
+    const std::wstring argumentText = ArgumentText(GetCommandLineW());
+    if (StartModeOf(argumentText) == StartMode::Preview) error_report::ReportToStandardErrorOnly();
     const win32::ComApartment com;
     if (FAILED(com.Result())) {
       throw AppError(L"initialisation de COM", static_cast<std::uint32_t>(com.Result()));
@@ -28,7 +30,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     inventory::Win32SpoolerProbe spooler;
     registry::Win32Registry registry;
     Win32EventLog eventLog;
-    Form1 form(Form1Services{window, printers, spooler, registry, eventLog}, ArgumentText(GetCommandLineW()));
+    Win32StandardOutput output;
+    Form1 form(Form1Services{window, printers, spooler, registry, eventLog, output}, argumentText);
     window.Attach(form);
     form.Form_Load();
     return window.Run(showCommand);

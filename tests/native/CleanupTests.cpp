@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr std::uint32_t kKeyWrite = 0x20006;
+constexpr std::uint32_t kKeySetValue = 0x0002;
 constexpr wchar_t kTitle[] = L"Message QUORVANE";
 constexpr wchar_t kNothingStale[] = L"Il n'y a pas de mauvaise clés dans la base de registre ...";
 constexpr wchar_t kDone[] = L"Nettoyage terminé !";
@@ -60,7 +60,9 @@ class Session : public ProgramStart {
   }
   std::size_t WriteOpens() const {
     std::size_t opens = 0;
-    for (const auto& call : registry.CallsOf(FakeRegistry::CallKind::Open)) opens += call.access == kKeyWrite;
+    for (const auto& call : registry.CallsOf(FakeRegistry::CallKind::Open)) {
+      opens += call.access == kKeySetValue && call.path == inventory::kDevicesKeyPath;
+    }
     return opens;
   }
 
@@ -216,14 +218,15 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
   EXPECT_EQ(session.DeletedNames(), stale) << "one deletion per listed name, in list order";
   EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));
 
-  // Every deletion opens the Devices key of the current user for writing, and closes it.
+  // Every deletion opens the PrinterPorts key (here missing) and then the Devices key of the
+  // current user to set values, and closes it.
   const auto opens = session.CallsSinceStartUp(FakeRegistry::CallKind::Open);
-  ASSERT_EQ(opens.size(), stale.size());
-  for (const auto& open : opens) {
-    EXPECT_EQ(open.root, inventory::kDevicesRoot);
-    EXPECT_EQ(open.path, inventory::kDevicesKeyPath);
-    EXPECT_EQ(open.options, 0u);
-    EXPECT_EQ(open.access, kKeyWrite);
+  ASSERT_EQ(opens.size(), 2 * stale.size());
+  for (std::size_t k = 0; k < opens.size(); ++k) {
+    EXPECT_EQ(opens[k].root, inventory::kDevicesRoot);
+    EXPECT_EQ(opens[k].path, k % 2 ? inventory::kDevicesKeyPath : inventory::kPrinterPortsKeyPath);
+    EXPECT_EQ(opens[k].options, 0u);
+    EXPECT_EQ(opens[k].access, kKeySetValue);
   }
   EXPECT_TRUE(session.registry.OpenHandles().empty());
 
@@ -232,9 +235,10 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
   EXPECT_EQ(session.window.boxes[1].title, kTitle);
   EXPECT_EQ(session.window.boxes[1].style, kStyleInformationOk);
   EXPECT_EQ(session.journal,
-            (Journal{"window.msgbox", "registry.open", "registry.delete", "registry.open",
-                     "registry.delete", "registry.open", "registry.delete", "registry.open",
-                     "registry.delete", "window.msgbox", "window.unload", "window.end"}));
+            (Journal{"window.msgbox", "registry.open", "registry.open", "registry.delete", "registry.open",
+                     "registry.open", "registry.delete", "registry.open", "registry.open", "registry.delete",
+                     "registry.open", "registry.open", "registry.delete", "eventlog.write", "window.msgbox",
+                     "window.unload", "window.end"}));
 }
 
 TEST(Cleanup, AfterYesASpoolerThatStoppedAnsweringWithNoWmiPrinterEndsWithAnErrorAndDeletesNothing) {
@@ -262,7 +266,7 @@ TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) 
   const Case cases[] = {
       {"one deletion refused", [](FakeRegistry& r) { r.RefuseDelete(L"Ancienne"); },
        {L"Ancienne", L"Active"}, L"\t-Ancienne", 2},
-      {"the key cannot be opened for writing", [](FakeRegistry& r) { r.RefuseAccess(kKeyWrite); },
+      {"the key cannot be opened for writing", [](FakeRegistry& r) { r.RefuseAccess(kKeySetValue); },
        {L"Ancienne", L"Active", L"Perdue"}, L"\t-Ancienne\r\n\t-Perdue", 1},
   };
   for (const Case& c : cases) {
@@ -302,6 +306,21 @@ TEST(Cleanup, YesWithAValueAlreadyGoneGoesOnWithTheNextName) {
   ASSERT_EQ(session.window.boxes.size(), 2u);
   EXPECT_EQ(session.window.boxes[1].text, kDone);
   EXPECT_EQ(session.window.ends, 1);
+  // The record names only what this run deleted.
+  ASSERT_EQ(session.eventLog.records.size(), 1u);
+  EXPECT_EQ(session.eventLog.records[0].strings, (std::vector<std::wstring>{L"2", L"Ancienne\r\nPerdue"}));
+}
+
+TEST(Cleanup, AFailureAfterTheDeletionsKeepsTheirExitCodeAndTheirRecord) {
+  Session session({L"Ancienne", L"Active", L"Perdue"}, {L"Active"});
+  session.registry.RefuseDelete(L"Ancienne");
+  session.window.AnswerNext(FakeWindowSystem::kIdYes);
+  session.registry.statusTextFails = true;
+  EXPECT_THROW(session.form->cmdLancer_Click(), std::bad_alloc);  // the text of the refusal
+  EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Ancienne", L"Active"}));
+  EXPECT_EQ(session.window.exitCode, 2);
+  ASSERT_EQ(session.eventLog.records.size(), 1u);
+  EXPECT_EQ(session.eventLog.records[0].event, EventLog::Event::Deleted);
 }
 
 TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
@@ -314,7 +333,7 @@ TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
   ASSERT_EQ(deletes.size(), stale.size());
   for (std::size_t k = 0; k < stale.size(); ++k) EXPECT_EQ(deletes[k].name, stale[k]);
   for (const auto& open : session.registry.CallsOf(FakeRegistry::CallKind::Open)) {
-    if (open.access != kKeyWrite) continue;
+    if (open.access != kKeySetValue || open.path == inventory::kPrinterPortsKeyPath) continue;
     EXPECT_EQ(open.root, inventory::kDevicesRoot);
     EXPECT_EQ(open.path, inventory::kDevicesKeyPath);
   }
@@ -338,7 +357,7 @@ TEST(Cleanup, AFullListOf32767StaleNamesIsListedConfirmedWholeAndRecordedWithinT
   for (int i = 0; i < 32767; ++i) names.push_back(L"P" + std::to_wstring(i));
   Session session(names, {});
   // Windows refuses every deletion: all the names go to the record of what is still there.
-  session.registry.RefuseAccess(kKeyWrite);
+  session.registry.RefuseAccess(kKeySetValue);
   session.window.AnswerNext(FakeWindowSystem::kIdYes);
   session.form->cmdLancer_Click();
   EXPECT_EQ(session.Suppr(), names);

@@ -2,18 +2,21 @@
 
 #include "app/CommandLine.h"
 
-TEST(CommandLine, OnlyTheExactTextSlashSSelectsSilentMode) {
+TEST(CommandLine, OnlySlashSOrSlashLLowerCaseAloneSelectsTheirModesTrailingBlanksDropped) {
+  constexpr StartMode kSilent = StartMode::Silent, kPreview = StartMode::Preview, kWindow = StartMode::Interactive;
   struct Case {
     const wchar_t* argumentText;
-    bool silent;
+    StartMode mode;
   };
   const Case cases[] = {
-      {L"/s", true},        {L"", false},      {L"/S", false},       {L"-s", false},
-      {L"/silent", false},  {L"/s x", false},  {L"/s ", false},      {L" /s", false},
-      {L"\"/s\"", false},   {L"s", false},     {L"//s", false},
+      {L"/s", kSilent},        {L"", kWindow},          {L"/S", kWindow},        {L"-s", kWindow},
+      {L"/silent", kWindow},   {L"/s x", kWindow},      {L"/s ", kSilent},       {L" /s", kWindow},
+      {L"\"/s\"", kWindow},    {L"s", kWindow},         {L"//s", kWindow},       {L"/s\t", kSilent},
+      {L"/s  ", kSilent},      {L"/s \t ", kSilent},    {L"/s\r", kWindow},      {L"/l", kPreview},
+      {L"/l ", kPreview},      {L"/L", kWindow},        {L"/l x", kWindow},      {L"/l/s", kWindow},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(IsSilentArgument(c.argumentText), c.silent) << "argument text: [" << testing::PrintToString(std::wstring(c.argumentText)) << "]";
+    EXPECT_EQ(StartModeOf(c.argumentText), c.mode) << "argument text: [" << testing::PrintToString(std::wstring(c.argumentText)) << "]";
   }
 }
 

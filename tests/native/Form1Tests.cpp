@@ -36,8 +36,9 @@ TEST(Form1Load, SilentStartFillsBothListsThenCleansUpThenUnloadsWithoutAnyMessag
   start.form->Form_Load();
 
   EXPECT_EQ(start.journal, (Journal{"printers.query", "registry.open",  // the two fills
+                                    "registry.open",                     // its twin: no PrinterPorts key
                                     "registry.open", "registry.delete",  // the one stale name
-                                    "window.unload"}));
+                                    "eventlog.write", "window.unload"}));
   EXPECT_EQ(start.form->SilentMode, -1);
   EXPECT_EQ(Names(start.form->lstSuppr), (std::vector<std::wstring>{L"Ancienne"}));
   EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"HP LaserJet"}));

@@ -22,20 +22,34 @@ struct RecordedEvents final : EventLog {
     Event event;
     std::vector<std::wstring> strings;
   };
+  explicit RecordedEvents(Journal* journal = nullptr) : journal_(journal) {}
   void Write(Event event, const std::vector<std::wstring>& insertionStrings) noexcept override {
     records.push_back({event, insertionStrings});
+    if (journal_) journal_->push_back("eventlog.write");
   }
   std::vector<Record> records;
+
+ private:
+  Journal* journal_;
+};
+
+// The lines a preview wrote to the standard output, in order.
+struct RecordedOutput final : StandardOutput {
+  void WriteLines(const std::vector<std::wstring>& written) noexcept override {
+    lines.insert(lines.end(), written.begin(), written.end());
+  }
+  std::vector<std::wstring> lines;
 };
 
 struct ProgramStart {
   ProgramStart(const std::vector<std::wstring>& registryNames, std::vector<std::wstring> printerNames,
                const std::wstring& argumentText, std::uint32_t spoolerAnswer = 0)
-      : window(&journal), registry(&journal), printers(std::move(printerNames), &journal), spooler(spoolerAnswer) {
+      : window(&journal), registry(&journal), printers(std::move(printerNames), &journal), spooler(spoolerAnswer),
+        eventLog(&journal) {
     registry.AddKey(inventory::kDevicesRoot, inventory::kDevicesKeyPath);
     for (const std::wstring& name : registryNames)
       registry.AddValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
-    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry, eventLog}, argumentText);
+    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry, eventLog, output}, argumentText);
   }
   // Form1 holds references to the stand-ins: they stay where they are.
   ProgramStart(const ProgramStart&) = delete;
@@ -52,5 +66,6 @@ struct ProgramStart {
   FakePrinterSource printers;
   FakeSpooler spooler;
   RecordedEvents eventLog;
+  RecordedOutput output;
   std::unique_ptr<Form1> form;
 };

@@ -27,7 +27,7 @@ using wine_test::kNothingStale;
 using wine_test::ProductProcess;
 
 constexpr wchar_t kDevicesPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
-constexpr wchar_t kDevicesExportPath[] = L"HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
+constexpr wchar_t kPrinterPortsPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts";
 constexpr wchar_t kDone[] = L"Nettoyage terminé !";
 constexpr DWORD kWaitMilliseconds = 15000;
 
@@ -35,14 +35,14 @@ constexpr DWORD kWaitMilliseconds = 15000;
 // which every function taking a C string cuts short.
 class ExactValueNames {
  public:
-  static void Set(const std::wstring& name, const wine_test::RegistryValue& value) {
+  static void Set(const wchar_t* path, const std::wstring& name, const wine_test::RegistryValue& value) {
     Call([&](HANDLE key, UNICODE_STRING* counted) {
       return Api().set(key, counted, 0, value.type, const_cast<std::uint8_t*>(value.data.data()),
                        static_cast<ULONG>(value.data.size()));
-    }, name, "set");
+    }, path, name, "set");
   }
-  static void Delete(const std::wstring& name) {
-    Call([](HANDLE key, UNICODE_STRING* counted) { return Api().remove(key, counted); }, name, "delete");
+  static void Delete(const wchar_t* path, const std::wstring& name) {
+    Call([](HANDLE key, UNICODE_STRING* counted) { return Api().remove(key, counted); }, path, name, "delete");
   }
 
  private:
@@ -60,10 +60,10 @@ class ExactValueNames {
     return api;
   }
   template <typename Operation>
-  static void Call(Operation operation, const std::wstring& name, const char* what) {
+  static void Call(Operation operation, const wchar_t* path, const std::wstring& name, const char* what) {
     ASSERT_TRUE(Api().set && Api().remove) << "ntdll lacks the value functions";
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
     UNICODE_STRING counted{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
                            static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<wchar_t*>(name.data())};
     const LONG status = operation(static_cast<HANDLE>(key), &counted);
@@ -72,55 +72,60 @@ class ExactValueNames {
   }
 };
 
-// The Devices key of the current user holds exactly the values a test gives it; whatever
-// the prefix had there (or the key's absence) comes back afterwards.
-class DevicesKey {
+// A printer key of the current user, Devices or PrinterPorts, holds exactly the values a test
+// gives it; whatever the prefix had there (or the key's absence) comes back afterwards.
+template <const wchar_t* Path>
+class UserPrinterKey {
  public:
-  DevicesKey() {
+  UserPrinterKey() {
     HKEY key = nullptr;
-    existed_ = RegOpenKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    existed_ = RegOpenKeyExW(HKEY_CURRENT_USER, Path, 0, KEY_READ, &key) == ERROR_SUCCESS;
     if (existed_) {
       RegCloseKey(key);
       saved_ = Read();
     }
     Clear();
   }
-  ~DevicesKey() {
+  ~UserPrinterKey() {
     Clear();
     if (!existed_) {
-      RegDeleteKeyW(HKEY_CURRENT_USER, kDevicesPath);
+      RegDeleteKeyW(HKEY_CURRENT_USER, Path);
       return;
     }
-    for (const auto& [name, value] : saved_.values) Set(name, value);
+    for (const auto& [name, value] : saved_.values) ExactValueNames::Set(Path, name, value);
   }
-  DevicesKey(const DevicesKey&) = delete;
-  DevicesKey& operator=(const DevicesKey&) = delete;
+  UserPrinterKey(const UserPrinterKey&) = delete;
+  UserPrinterKey& operator=(const UserPrinterKey&) = delete;
 
-  void Seed(const std::wstring& name, const std::wstring& data) { Set(name, wine_test::StringValue(data)); }
+  void Seed(const std::wstring& name, const std::wstring& data) {
+    ExactValueNames::Set(Path, name, wine_test::StringValue(data));
+  }
 
+  static std::wstring ExportPath() { return L"HKCU\\" + std::wstring(Path); }
   // The values of the key, with their types and data.
   static wine_test::RegistryKeyContents Read() {
-    const wine_test::RegistryExport exported = wine_test::ExportRegistry(HKEY_CURRENT_USER, L"HKCU", kDevicesPath);
-    auto found = exported.find(kDevicesExportPath);
+    const wine_test::RegistryExport exported = wine_test::ExportRegistry(HKEY_CURRENT_USER, L"HKCU", Path);
+    auto found = exported.find(ExportPath());
     EXPECT_NE(found, exported.end());
     return found == exported.end() ? wine_test::RegistryKeyContents{} : found->second;
   }
 
  private:
-  static void Set(const std::wstring& name, const wine_test::RegistryValue& value) { ExactValueNames::Set(name, value); }
   // Leaves the key there and empty.
   static void Clear() {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
-    for (const std::wstring& name : wine_test::ValueNames(kDevicesPath)) ExactValueNames::Delete(name);
-    ASSERT_TRUE(wine_test::ValueNames(kDevicesPath).empty()) << "the Devices key could not be emptied";
+    for (const std::wstring& name : wine_test::ValueNames(Path)) ExactValueNames::Delete(Path, name);
+    ASSERT_TRUE(wine_test::ValueNames(Path).empty()) << "the key could not be emptied";
   }
 
   bool existed_ = false;
   wine_test::RegistryKeyContents saved_;
 };
+using DevicesKey = UserPrinterKey<kDevicesPath>;
+using PrinterPortsKey = UserPrinterKey<kPrinterPortsPath>;
 
 enum class Icon { None, Information, Exclamation, Error, Question };
 
@@ -237,10 +242,11 @@ struct WatchedRun {
   std::vector<wine_test::LoggedString> eventLog;
 };
 
-WatchedRun RunWatchingWindows(const std::wstring& arguments, const ProductProcess::Environment& extra) {
+WatchedRun RunWatchingWindows(const std::wstring& arguments, const ProductProcess::Environment& extra,
+                              ProductProcess::Launch launch = ProductProcess::Launch::Direct) {
   WatchedRun run;
   // Watching starts at once: waiting for the program to go idle could miss a window.
-  ProductProcess product(arguments, extra, /*waitUntilIdle=*/false);
+  ProductProcess product(arguments, extra, /*waitUntilIdle=*/false, launch);
   if (!product.Started()) return run;
   const ULONGLONG deadline = GetTickCount64() + kWaitMilliseconds;
   for (;;) {
@@ -265,10 +271,13 @@ std::vector<std::wstring> Changes(const RegistryState& before, const RegistrySta
   return wine_test::RegistryChanges(before, after);
 }
 
+// Each stale name's value under Devices and its twin under PrinterPorts.
 std::vector<std::wstring> Removals(const std::vector<std::wstring>& staleNames) {
   std::vector<std::wstring> removals;
   for (const std::wstring& name : staleNames) {
-    removals.push_back(L"value removed: " + std::wstring(kDevicesExportPath) + L" [" + name + L"]");
+    for (const std::wstring& key : {DevicesKey::ExportPath(), PrinterPortsKey::ExportPath()}) {
+      removals.push_back(L"value removed: " + key + L" [" + name + L"]");
+    }
   }
   std::sort(removals.begin(), removals.end());
   return removals;
@@ -289,6 +298,7 @@ HWND PressLancer(ProductProcess& product) {
 // network connection, a name differing only in case from a printer WMI reports, one with a
 // trailing blank, an accented one and the key's default value. The registry compares names
 // without regard to case, so the case variant's counterpart is served but not registered.
+// Each has its twin under PrinterPorts, which also holds one value of no device and no printer.
 class CleanupOnWine : public testing::Test {
  protected:
   const std::vector<std::wstring> live_ = {L"HP LaserJet 4250", L"\\\\SERVER\\Queue", L"Microsoft Print to PDF"};
@@ -301,9 +311,11 @@ class CleanupOnWine : public testing::Test {
     int port = 0;
     for (const auto* names : {&live_, &stale_}) {
       for (const std::wstring& name : *names) {
-        devices_.Seed(name, L"winspool,Ne0" + std::to_wstring(port++) + L":");
+        devices_.Seed(name, L"winspool,Ne0" + std::to_wstring(port) + L":");
+        printerPorts_.Seed(name, L"winspool,Ne0" + std::to_wstring(port++) + L":,15,45");
       }
     }
+    printerPorts_.Seed(L"Sans appareil", L"winspool,Ne99:,15,45");
     ASSERT_EQ(wine_test::ValueNames(kDevicesPath).size(), live_.size() + stale_.size())
         << "two seeded names fell together in the registry";
   }
@@ -329,6 +341,7 @@ class CleanupOnWine : public testing::Test {
   }
 
   DevicesKey devices_;
+  PrinterPortsKey printerPorts_;
 };
 
 TEST_F(CleanupOnWine, NothingStaleShowsTheInformationMessageWithOnlyOkAndTheWindowStays) {
@@ -480,14 +493,59 @@ TEST_F(CleanupOnWine, YesRemovesExactlyTheStaleValuesReportsAndEndsWithExitCodeZ
   ExpectLiveValuesKeptByteForByte(devicesBefore);
 }
 
-TEST_F(CleanupOnWine, SilentRunRemovesExactlyTheStaleValuesShowsNothingAndExitsZero) {
+// A file for a command's redirected output, read back as cmd and PowerShell read it: in the
+// OEM code page.
+class RedirectedOutput {
+ public:
+  RedirectedOutput() {
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    path_ = folder + std::wstring(L"nettoyage-") + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(GetTickCount64()) + L".txt";
+  }
+  ~RedirectedOutput() { DeleteFileW(path_.c_str()); }
+  const std::wstring& Path() const { return path_; }
+  std::wstring Text() const {
+    std::string bytes;
+    if (HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        file != INVALID_HANDLE_VALUE) {
+      bytes.resize(GetFileSize(file, nullptr));
+      DWORD read = 0;
+      ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+      CloseHandle(file);
+    }
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                             text.data(), static_cast<int>(text.size()))));
+    return text;
+  }
+
+ private:
+  std::wstring path_;
+};
+
+// Started by cmd as a logon script or a detection script starts it, with the blank that cmd
+// keeps before a redirection: "/l" lists exactly what "/s" then deletes.
+TEST_F(CleanupOnWine, PreviewListsWhatTheSilentRunThenRemovesBothStartedByCmdWithARedirection) {
+  constexpr auto kByCmd = ProductProcess::Launch::ThroughCmd;
   const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
   const std::vector<std::wstring> stale = StaleInRegistryOrder();
+  std::wstring lines;
+  for (const std::wstring& name : stale) lines += name + L"\r\n";
   const RegistryState before;
   wine_test::WmiDouble wmi({served_});
-  const WatchedRun run = RunWatchingWindows(L"/s", wmi.Environment());
-  const RegistryState after;
 
+  const RedirectedOutput listing;
+  const WatchedRun preview = RunWatchingWindows(L"/l >" + listing.Path(), wmi.Environment(), kByCmd);
+  ASSERT_TRUE(preview.ended) << "the preview did not end";
+  EXPECT_EQ(preview.exitCode, 3u);
+  EXPECT_TRUE(preview.windowsSeen.empty()) << testing::PrintToString(preview.windowsSeen);
+  EXPECT_EQ(listing.Text(), lines);
+  EXPECT_EQ(preview.eventLog, std::vector<wine_test::LoggedString>{}) << "a preview leaves no record";
+  EXPECT_EQ(Changes(before, RegistryState()), std::vector<std::wstring>{});
+
+  const WatchedRun run = RunWatchingWindows(L"/s >nul", wmi.Environment(), kByCmd);
+  const RegistryState after;
   ASSERT_TRUE(run.ended) << "the silent run did not end";
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
@@ -497,7 +555,12 @@ TEST_F(CleanupOnWine, SilentRunRemovesExactlyTheStaleValuesShowsNothingAndExitsZ
   for (std::size_t k = 0; k < stale.size(); ++k) names += (k == 0 ? L"" : L"\r\n") + stale[k];
   EXPECT_EQ(run.eventLog, (std::vector<wine_test::LoggedString>{{"trace", L"6"}, {"trace", names}}));
 
-  // The next logon finds nothing to delete, and leaves no record.
+  // The next logon finds nothing to delete, and leaves no record; nor does its preview.
+  const RedirectedOutput nothing;
+  const WatchedRun clean = RunWatchingWindows(L"/l >" + nothing.Path(), wmi.Environment(), kByCmd);
+  ASSERT_TRUE(clean.ended);
+  EXPECT_EQ(clean.exitCode, 0u);
+  EXPECT_EQ(nothing.Text(), L"");
   const WatchedRun again = RunWatchingWindows(L"/s", wmi.Environment());
   ASSERT_TRUE(again.ended);
   EXPECT_EQ(again.exitCode, 0u);
@@ -609,11 +672,13 @@ class LiveValuesOnWine : public testing::Test {
     HWND done = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
     ASSERT_NE(done, nullptr) << "no completion message";
     EXPECT_EQ(wine_test::MessageBoxText(done), lastMessage_);
+    // Recorded before the last message: a box nobody answers keeps nothing back.
+    eventLog_ = product.EventLog();
     wine_test::PressMessageBoxButton(done, IDOK);
     DWORD exitCode = 99;
     ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end";
     EXPECT_EQ(exitCode, exitCode_);
-    eventLog_ = product.EventLog();
+    EXPECT_EQ(product.EventLog(), eventLog_) << "recorded after the last message";
   }
 
   DevicesKey devices_;
@@ -692,38 +757,48 @@ TEST_F(LiveValuesOnWine, APrinterInstalledAfterStartUpKeepsItsValueUntilTheAnswe
   EXPECT_EQ(DevicesKey::Read(), Without(before, {L"Ancienne"}));
 }
 
-// The Devices key's DACL lets everyone only read it (a policy, a damaged ACL), until the
+// A printer key's DACL lets everyone do only this much (a policy, a damaged ACL), until the
 // object goes and everyone may change it again.
-class ReadOnlyDevicesKey {
+class RestrictedKey {
  public:
-  ReadOnlyDevicesKey() { EXPECT_EQ(LetEveryone(KEY_READ | WRITE_DAC), ERROR_SUCCESS); }
-  ~ReadOnlyDevicesKey() { EXPECT_EQ(LetEveryone(KEY_ALL_ACCESS), ERROR_SUCCESS); }
+  RestrictedKey(const wchar_t* path, DWORD access) : path_(path) { EXPECT_EQ(LetEveryone(access), ERROR_SUCCESS); }
+  ~RestrictedKey() { EXPECT_EQ(LetEveryone(KEY_ALL_ACCESS), ERROR_SUCCESS); }
+  RestrictedKey(const RestrictedKey&) = delete;
+  RestrictedKey& operator=(const RestrictedKey&) = delete;
 
  private:
-  static DWORD LetEveryone(DWORD access) {
+  DWORD LetEveryone(DWORD access) const {
     SID everyone{SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
     alignas(DWORD) BYTE buffer[64];
     ACL* acl = reinterpret_cast<ACL*>(buffer);
     InitializeAcl(acl, sizeof buffer, ACL_REVISION);
-    AddAccessAllowedAce(acl, ACL_REVISION, access, &everyone);
+    AddAccessAllowedAce(acl, ACL_REVISION, access | WRITE_DAC, &everyone);
     HKEY key = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, kDevicesPath, 0, WRITE_DAC, &key);
+    RegOpenKeyExW(HKEY_CURRENT_USER, path_, 0, WRITE_DAC, &key);
     const DWORD status = SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                                          nullptr, nullptr, acl, nullptr);
     RegCloseKey(key);
     return status;
   }
+  const wchar_t* path_;
 };
+
+// Windows' own words for a status, without the line break they end with.
+std::wstring SystemText(DWORD status) {
+  wchar_t text[256] = L"";
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr, status, 0, text, 256, nullptr);
+  std::wstring trimmed(text);
+  while (!trimmed.empty() && trimmed.back() == L' ') trimmed.pop_back();
+  return trimmed;
+}
 
 TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheRunSaysSoWithExitCodeTwoInEitherMode) {
   Seed({L"Ancienne", L"HP LaserJet"});
   const wine_test::RegistryKeyContents before = DevicesKey::Read();
-  const ReadOnlyDevicesKey readOnly;
-  wchar_t accessDenied[256] = L"";  // Windows' own words, without the line break they end with
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr, 5, 0, accessDenied, 256, nullptr);
-  for (wchar_t* end = accessDenied + wcslen(accessDenied); end > accessDenied && end[-1] == L' ';) *--end = L'\0';
+  const RestrictedKey readOnly(kDevicesPath, KEY_READ);
+  const std::wstring accessDenied = SystemText(ERROR_ACCESS_DENIED);
   lastMessage_ = L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-Ancienne\r\n"
-                 L"Erreur 5 : " + std::wstring(accessDenied);
+                 L"Erreur 5 : " + accessDenied;
   exitCode_ = 2;
   for (Mode mode : {Mode::Silent, Mode::Interactive}) {
     SCOPED_TRACE(ModeName(mode));
@@ -732,6 +807,78 @@ TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheRunSaysSoWith
     EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{
                              {"warn", L"1"}, {"warn", L"Ancienne"}, {"warn", L"5"}, {"warn", accessDenied}}));
   }
+}
+
+// A twin that cannot go keeps its device, so that a later run tries both again; a device with
+// no twin goes all the same, and the record tells one from the other.
+TEST_F(LiveValuesOnWine, APrinterPortsKeyTheUserMayOnlyReadKeepsTheDevicesWithATwinThereInEitherMode) {
+  PrinterPortsKey printerPorts;
+  printerPorts.Seed(L"Ancienne", L"winspool,Ne00:,15,45");
+  printerPorts.Seed(L"HP LaserJet", L"winspool,Ne02:,15,45");
+  Seed({L"Ancienne", L"Sans jumeau", L"HP LaserJet"});
+  const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
+  const wine_test::RegistryKeyContents printerPortsBefore = PrinterPortsKey::Read();
+  const RestrictedKey readOnly(kPrinterPortsPath, KEY_READ);
+  const std::wstring accessDenied = SystemText(ERROR_ACCESS_DENIED);
+  lastMessage_ = L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-Ancienne\r\n"
+                 L"Erreur 5 : " + accessDenied;
+  exitCode_ = 2;
+  for (Mode mode : {Mode::Silent, Mode::Interactive}) {
+    SCOPED_TRACE(ModeName(mode));
+    devices_.Seed(L"Sans jumeau", L"winspool,Ne01:");  // as Seed gave it
+    ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne", L"Sans jumeau"}));
+    EXPECT_EQ(DevicesKey::Read(), Without(devicesBefore, {L"Sans jumeau"}));
+    EXPECT_EQ(PrinterPortsKey::Read(), printerPortsBefore);
+    EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{{"trace", L"1"}, {"trace", L"Sans jumeau"},
+                                                               {"warn", L"1"}, {"warn", L"Ancienne"},
+                                                               {"warn", L"5"}, {"warn", accessDenied}}));
+  }
+}
+
+// Deleting a value needs the right to set values, not the right to add subkeys.
+TEST_F(LiveValuesOnWine, KeysThatLetTheUserSetValuesButNotAddSubkeysGiveUpTheirStaleValues) {
+  PrinterPortsKey printerPorts;
+  printerPorts.Seed(L"Ancienne", L"winspool,Ne00:,15,45");
+  printerPorts.Seed(L"HP LaserJet", L"winspool,Ne01:,15,45");
+  Seed({L"Ancienne", L"HP LaserJet"});
+  const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
+  const wine_test::RegistryKeyContents printerPortsBefore = PrinterPortsKey::Read();
+  const RestrictedKey devicesLimited(kDevicesPath, KEY_READ | KEY_SET_VALUE);
+  const RestrictedKey printerPortsLimited(kPrinterPortsPath, KEY_READ | KEY_SET_VALUE);
+  ASSERT_NO_FATAL_FAILURE(CleanUp(Mode::Silent, {L"HP LaserJet"}, {L"Ancienne"}));
+  EXPECT_EQ(DevicesKey::Read(), Without(devicesBefore, {L"Ancienne"}));
+  EXPECT_EQ(PrinterPortsKey::Read(), Without(printerPortsBefore, {L"Ancienne"}));
+}
+
+// On a terminal server hundreds of devices can be refused at once: the last message lists
+// what fits and counts the others, and its OK button stays on the screen.
+TEST_F(LiveValuesOnWine, ARefusalOfHundredsOfDevicesStaysOnTheScreenAndCountsTheOthers) {
+  std::vector<std::wstring> names{L"HP LaserJet"};
+  for (int k = 1; k <= 400; ++k) names.push_back(L"Imprimante (redirection " + std::to_wstring(k) + L")");
+  Seed(names);
+  const RestrictedKey readOnly(kDevicesPath, KEY_READ);
+  wine_test::WmiDouble wmi({{L"HP LaserJet"}});
+  ProductProcess product(L"", wmi.Environment());
+  ASSERT_NE(PressLancer(product), nullptr);
+  HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+  ASSERT_NE(box, nullptr) << "no confirmation";
+  wine_test::PressMessageBoxButton(box, IDYES);
+  ASSERT_TRUE(WaitForBoxToClose(box));
+  HWND refusal = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+  ASSERT_NE(refusal, nullptr) << "no last message";
+  const std::wstring text = wine_test::MessageBoxText(refusal);
+  EXPECT_NE(text.find(L" autres\r\nErreur 5 : " + SystemText(ERROR_ACCESS_DENIED)), std::wstring::npos) << text.substr(text.size() - 200);
+  EXPECT_EQ(text.find(L"fenêtre"), std::wstring::npos) << "the window is closing: " << text.substr(text.size() - 200);
+  RECT shown{};
+  GetWindowRect(refusal, &shown);
+  MONITORINFO screen{sizeof screen};
+  GetMonitorInfoW(MonitorFromWindow(refusal, MONITOR_DEFAULTTONEAREST), &screen);
+  EXPECT_TRUE(shown.top >= screen.rcWork.top && shown.bottom <= screen.rcWork.bottom)
+      << shown.top << ".." << shown.bottom << " on a screen of " << screen.rcWork.bottom;
+  wine_test::PressMessageBoxButton(refusal, IDOK);
+  DWORD exitCode = 99;
+  ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
+  EXPECT_EQ(exitCode, 2u);
 }
 
 TEST_F(LiveValuesOnWine, NoWmiPrinterAndADeadSpoolerEndWithTheErrorReportAndDeleteNothingInEitherMode) {

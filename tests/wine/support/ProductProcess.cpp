@@ -1,5 +1,7 @@
 #include "support/ProductProcess.h"
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -76,6 +78,23 @@ std::wstring Unescape(const std::string& quoted) {
   return text;
 }
 
+// The process that `parent` started, once it has started one; 0 if the parent ends first.
+DWORD ChildOf(DWORD parent, HANDLE parentProcess) {
+  const ULONGLONG deadline = GetTickCount64() + 20000;
+  do {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD child = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !child; more = Process32NextW(snapshot, &entry)) {
+      if (entry.th32ParentProcessID == parent) child = entry.th32ProcessID;
+    }
+    CloseHandle(snapshot);
+    if (child) return child;
+  } while (WaitForSingleObject(parentProcess, 1) == WAIT_TIMEOUT && GetTickCount64() < deadline);
+  return 0;
+}
+
 }  // namespace
 
 void PrintTo(const LoggedString& logged, std::ostream* out) {
@@ -92,12 +111,14 @@ std::wstring BinDirectory() {
 std::wstring ProductPath() { return BinDirectory() + L"\\NettoyageImprimantes.exe"; }
 
 ProductProcess::ProductProcess(const std::wstring& arguments, const Environment& extra,
-                               bool waitUntilIdle) {
+                               bool waitUntilIdle, Launch launch) {
   std::wstring commandLine = L"\"" + ProductPath() + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
+  // cmd takes away the first and the last quote of what follows /c.
+  if (launch == Launch::ThroughCmd) commandLine = L"cmd.exe /c \"" + commandLine + L"\"";
   // The product prints what it writes to the event log: Wine's event log is a stub.
   Environment withEventLog = extra;
-  withEventLog.emplace_back(L"WINEDEBUG", L"-all,+eventlog");
+  withEventLog.emplace_back(L"WINEDEBUG", L"-all,+eventlog,fixme+advapi");
   std::vector<wchar_t> environment = EnvironmentBlock(withEventLog);
   std::error_code noFile;  // then EventLog says so
   outputAtStart_ = std::filesystem::file_size(OutputFile(), noFile);
@@ -111,7 +132,7 @@ ProductProcess::ProductProcess(const std::wstring& arguments, const Environment&
   }
   CloseHandle(info.hThread);
   process_ = info.hProcess;
-  id_ = info.dwProcessId;
+  id_ = launch == Launch::ThroughCmd ? ChildOf(info.dwProcessId, process_) : info.dwProcessId;
   if (waitUntilIdle) WaitForInputIdle(process_, 10000);
 }
 
@@ -135,12 +156,22 @@ std::vector<LoggedString> ProductProcess::EventLog() const {
   std::ifstream output(OutputFile(), std::ios::binary);
   EXPECT_TRUE(output) << "WINE_RUN_OUTPUT does not name this test's output file";
   output.seekg(static_cast<std::streamoff>(outputAtStart_));
-  // Lines such as 0108:warn:eventlog:ReportEventW L"Ancienne"
+  // Each event: 0108:fixme:advapi:ReportEventW (handle,type,category,id,sid,count,...): stub,
+  // then its strings, one line each: 0108:warn:eventlog:ReportEventW L"Ancienne"
+  const std::regex event(R"line(^[0-9a-f]+:fixme:advapi:ReportEventW \([0-9A-Fa-f]+,0x([0-9a-f]+),0x([0-9a-f]+),)line"
+                         R"line(0x([0-9a-f]+),([0-9A-Fa-f]+),.*)line");
   const std::regex logged(R"line(^[0-9a-f]+:(\w+):eventlog:ReportEventW L"(.*)"$)line");
   std::vector<LoggedString> strings;
   std::smatch match;
   for (std::string line; std::getline(output, line);) {
     if (std::regex_match(line, match, logged)) strings.push_back({match[1], Unescape(match[2])});
+    if (!std::regex_match(line, match, event)) continue;
+    // Event Viewer finds the sentence by the id, which goes with the level, and names the
+    // user by the SID.
+    const unsigned long type = std::stoul(match[1], nullptr, 16), id = std::stoul(match[3], nullptr, 16);
+    EXPECT_EQ(id, type == EVENTLOG_INFORMATION_TYPE ? 1u : type == EVENTLOG_WARNING_TYPE ? 2u : 3u) << line;
+    EXPECT_EQ(std::stoul(match[2], nullptr, 16), 0u) << "category: " << line;
+    EXPECT_NE(std::stoull(match[4], nullptr, 16), 0u) << "no user SID: " << line;
   }
   return strings;
 }

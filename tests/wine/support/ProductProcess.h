@@ -30,12 +30,15 @@ void PrintTo(const LoggedString& logged, std::ostream* out);
 class ProductProcess {
  public:
   using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+  // Directly, or by `cmd /c` as an administrator's script starts it: the arguments may then
+  // hold redirections, and the exit code is cmd's, which is the product's.
+  enum class Launch { Direct, ThroughCmd };
 
   // Starts the product with this argument text (after the quoted program path) and these
   // environment variables added to the test's own. Unless told not to, waits until the
   // product is idle (its event loop or a message box runs, or it has ended).
   explicit ProductProcess(const std::wstring& arguments, const Environment& extra = {},
-                          bool waitUntilIdle = true);
+                          bool waitUntilIdle = true, Launch launch = Launch::Direct);
   // Ends the process if the test left it running.
   ~ProductProcess();
   ProductProcess(const ProductProcess&) = delete;
@@ -65,7 +68,7 @@ class ProductProcess {
   HWND WaitForBox(const std::wstring& title, const std::wstring* text, DWORD milliseconds) const;
 
   HANDLE process_ = nullptr;
-  DWORD id_ = 0;
+  DWORD id_ = 0;  // the product's own, also when cmd started it
   std::uintmax_t outputAtStart_ = 0;
 };
 

@@ -69,7 +69,7 @@ TEST_F(StartUp, SlashSCleansUpWithoutEverShowingAWindowAndEndsWithCodeZero) {
 
 TEST_F(StartUp, AnyOtherArgumentTextShowsTheWindowAndCleansNothingUntilAsked) {
   WmiDouble wmi(WmiDoubleSetup{{L"HP LaserJet"}});
-  for (const wchar_t* arguments : {L"/S", L"/s x", L""}) {
+  for (const wchar_t* arguments : {L"/S", L"/s x", L"", L"/L", L"/l x"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
     ProductProcess product(arguments, wmi.Environment());
     HWND window = product.WaitForWindow(kMainWindowCaption, kStartTimeout);
@@ -96,6 +96,33 @@ TEST_F(StartUp, AWmiFailureEndsTheProgramWithTheErrorReportInEitherMode) {
       ExpectErrorReportThenFailureExit(product, WmiFailureCode(failure.failure));
     }
   }
+}
+
+// A detection script runs where nobody can answer a box: the preview's report goes to the
+// standard error it was given, and the exit code says it failed.
+TEST_F(StartUp, AWmiFailureEndsAPreviewWithItsReportOnStandardErrorAndNoWindow) {
+  WmiDouble wmi(WmiDoubleSetup{{L"HP LaserJet"}, WmiFailure::Bind});
+  wchar_t folder[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring errors = folder + std::wstring(L"nettoyage-erreur-") + std::to_wstring(GetCurrentProcessId());
+  ProductProcess product(L"/l >nul 2>" + errors, wmi.Environment(), false, ProductProcess::Launch::ThroughCmd);
+  std::vector<std::wstring> shown;
+  DWORD exitCode = 99;
+  ASSERT_TRUE(WatchUntilExit(product, kExitTimeout, shown, exitCode)) << "the preview waited";
+  EXPECT_TRUE(shown.empty()) << "windows shown: " << testing::PrintToString(shown);
+  EXPECT_EQ(exitCode, static_cast<DWORD>(exit_codes::kError));
+  EXPECT_EQ(ValueNames(kDevicesKeyPath).size(), 2u) << "nothing may be deleted";
+  std::string text(4096, '\0');
+  if (FILE* file = _wfopen(errors.c_str(), L"rb")) {
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+  }
+  DeleteFileW(errors.c_str());
+  const std::wstring hex = Hex(WmiFailureCode(WmiFailure::Bind));
+  const std::string code = "Code d'erreur : " + std::string(hex.begin(), hex.end());
+  EXPECT_EQ(text.rfind("Erreur d", 0), 0u) << text;
+  EXPECT_NE(text.find(code + "\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("ReportEventW"), std::string::npos) << "a preview leaves no record: " << text;
 }
 
 TEST_F(StartUp, WinesOwnWmiFailingOnTheMonikerEndsTheProgramWithTheErrorReport) {
