@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Whole-program benchmark under Wine, in a throwaway prefix whose Devices key holds 32767
-# values and whose WMI test double serves 16384 printers, every other registry name among
-# them (so 16383 names are stale); the prefix's print spooler lists 50 printers of its own,
+# values, each with its twin under PrinterPorts, and whose WMI test double serves 16384
+# printers, every other registry name among them (so 16383 names are stale); the prefix's
+# print spooler lists 50 printers of its own,
 # none of them in the registry, so every stale name is also looked up among the spooler's:
 #   scripts/bench-wine.sh [BUILD_DIR] [RUNS]
 # BUILD_DIR is a Windows build (default build/windows, built beforehand with
 # `cmake --build --preset windows`); RUNS (default 5) runs of each case, median reported.
 # The cases, each run re-seeded first:
 #   silent    the product with "/s", from its start to its exit;
-#   floor     bench/win32's floor: one enumeration through Module1::EnumRegValues and one
-#             Module1::DeleteRegValue per stale name, from its start to its exit;
+#   floor     bench/win32's floor: one enumeration through Module1::EnumRegValues and two
+#             Module1::DeleteRegValue per stale name (its twin, then its device), from its
+#             start to its exit;
+#   preview   with no WMI printer, so that all 32767 names are stale: "/l" with its standard
+#             output written to a file, against "/s" on the same key;
 #   window    the product started interactively, until its window shows lstRegedit with
 #             32767 entries and lstWMI with 16384;
 #   confirm   the same with no WMI printer, so that all 32767 names are stale: from pressing
@@ -77,10 +81,11 @@ device_count() { run_program "$bin/BenchSeedDevices.exe" count | tr -d '\r'; }
 # The value of KEY=... in the driver's output.
 field() { grep "^$1=" <<<"$2" | head -n 1 | cut -d= -f2 | tr -d '\r'; }
 
+# Both keys must hold this many values: each device with its twin.
 expect_devices() {
   local left
   left=$(device_count)
-  [ "$left" = "$1" ] || { echo "$2: $left device values left, expected $1" >&2; exit 1; }
+  [ "$left" = "$1 $1" ] || { echo "$2: $left device and twin values left, expected $1 of each" >&2; exit 1; }
 }
 
 declare -A samples
@@ -116,6 +121,17 @@ for run in $(seq "$runs"); do
   record floor.enumeration "$(sed -E 's/.*enumeration ([0-9]+) ms.*/\1/' <<<"$floor_line")"
   record floor.deletions "$(sed -E 's/.*deletions ([0-9]+) ms.*/\1/' <<<"$floor_line")"
 
+  seed $registry_count 0
+  output=$(run_program "$bin/BenchDriver.exe" run-to "Z:${work//\//\\}\\listing.txt" "$bin/NettoyageImprimantes.exe" /l)
+  [ "$(field exit_code "$output")" = 3 ] || { echo "the preview failed: $output" >&2; exit 1; }
+  [ "$(grep -c . "$work/listing.txt")" = $registry_count ] || { echo "the preview did not list every name" >&2; exit 1; }
+  expect_devices $registry_count "preview"
+  record preview "$(field elapsed_ms "$output")"
+  output=$(run_program "$bin/BenchDriver.exe" run "$bin/NettoyageImprimantes.exe" /s)
+  [ "$(field exit_code "$output")" = 0 ] || { echo "the silent run failed: $output" >&2; exit 1; }
+  expect_devices 0 "silent run, every name stale"
+  record silent.all "$(field elapsed_ms "$output")"
+
   seed $registry_count $printer_count
   window_case window $registry_count $printer_count
   expect_devices $registry_count "interactive start-up"
@@ -148,7 +164,9 @@ echo
 report '"/s" run, start to exit' silent
 report 'floor (enumeration + deletions), start to exit' floor
 report '  of which one enumeration (Module1::EnumRegValues)' floor.enumeration
-report "  of which $((registry_count - live_count)) deletions (Module1::DeleteRegValue)" floor.deletions
+report "  of which $((registry_count - live_count)) stale names' two deletions (Module1::DeleteRegValue)" floor.deletions
+report "\"/l\" run, $registry_count stale names listed to a file" preview
+report "\"/s\" run on the same key, $registry_count stale names deleted" silent.all
 report 'interactive start-up: both lists filled' window
 report '  window first visible' window.shown
 report '  slowest message round trip in the second after' window.response
@@ -168,3 +186,6 @@ echo
 silent=$(median "${samples[silent]}")
 floor=$(median "${samples[floor]}")
 awk -v s="$silent" -v f="$floor" 'BEGIN { printf "ratio \"/s\" / floor: %.2f (goal: at most 1.5)\n", s / f }'
+preview=$(median "${samples[preview]}")
+silent_all=$(median "${samples[silent.all]}")
+awk -v p="$preview" -v s="$silent_all" 'BEGIN { printf "ratio \"/l\" / \"/s\", %d stale names: %.2f (goal: at most 1)\n", '"$registry_count"', p / s }'

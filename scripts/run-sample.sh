@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Runs the real program under Wine on a sample: a throwaway Wine prefix whose Devices key
-# lists a few installed and a few stale printer devices (samples/printers.txt), and the WMI
-# test double reporting the installed ones.
+# lists a few installed and a few stale printer devices (samples/printers.txt), each with its
+# twin under PrinterPorts as Windows writes them, and the WMI test double reporting the
+# installed ones.
 #
 #   run-sample.sh       the window: on your display when DISPLAY is set (press "Lancer
 #                       nettoyage", read the list, answer Yes or No); without a display, a
 #                       scripted walk-through on a virtual screen that saves screenshots
 #   run-sample.sh /s    the silent cleanup
+#   run-sample.sh /l    the preview: the names "/s" would delete, and nothing deleted
 #
-# Either way it prints the Devices key before and after, then times "/s" runs on the sample.
+# Either way it prints the Devices and PrinterPorts keys before and after, then times "/s"
+# runs on the sample.
 # Debian 12, as root: installs what it needs and builds the Windows preset first.
 # BUILD_DIR=DIR builds with the MinGW-w64 toolchain there instead of the preset's folder.
 # SAMPLE_TIMED_RUNS=N sets how many "/s" runs are timed (default 5, 0 for none).
@@ -24,8 +27,8 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 mode=${1:-}
-if [ $# -gt 1 ] || { [ -n "$mode" ] && [ "$mode" != "/s" ]; }; then
-  echo "usage: $0 [/s]" >&2
+if [ $# -gt 1 ] || { [ -n "$mode" ] && [ "$mode" != "/s" ] && [ "$mode" != "/l" ]; }; then
+  echo "usage: $0 [/s | /l]" >&2
   exit 2
 fi
 timed_runs=${SAMPLE_TIMED_RUNS:-5}
@@ -66,6 +69,7 @@ trap finish EXIT
 
 export WINEPREFIX=$work/wine/96/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 devices_key='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Devices'
+ports_key='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\PrinterPorts'
 
 # Wine commands write to files, never to a pipe: the background services Wine starts with
 # the first command inherit its output, and a pipe they hold open would never end.
@@ -86,7 +90,8 @@ else
   quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
 fi
 
-# The sample: the Devices key (replaced whole) and the WMI double's configuration.
+# The sample: the Devices and PrinterPorts keys (replaced whole) and the WMI double's
+# configuration.
 installed=()
 registered=()
 while IFS= read -r line; do
@@ -98,13 +103,18 @@ done <samples/printers.txt
 
 reg_file=$work/devices.reg
 {
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n[-%s]\r\n\r\n[%s]\r\n' "$devices_key" "$devices_key"
-  port=0
-  for name in "${registered[@]}"; do
-    escaped=${name//\\/\\\\}
-    escaped=${escaped//\"/\\\"}
-    printf '"%s"="winspool,Ne%02d:"\r\n' "$escaped" "$port"
-    port=$((port + 1))
+  printf 'Windows Registry Editor Version 5.00\r\n'
+  for key in "$devices_key" "$ports_key"; do
+    printf '\r\n[-%s]\r\n\r\n[%s]\r\n' "$key" "$key"
+    port=0
+    for name in "${registered[@]}"; do
+      escaped=${name//\\/\\\\}
+      escaped=${escaped//\"/\\\"}
+      # A device: driver, port; its twin: the same and the two time-outs.
+      if [ "$key" = "$devices_key" ]; then suffix=; else suffix=,15,45; fi
+      printf '"%s"="winspool,Ne%02d:%s"\r\n' "$escaped" "$port" "$suffix"
+      port=$((port + 1))
+    done
   done
 } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg_file"
 
@@ -118,16 +128,23 @@ export PRINTER_CLEANUP_WMI_DOUBLE
 
 seed() { quiet wine regedit /S "Z:${reg_file//\//\\}"; }
 
-show_devices() {
-  local export_file=$work/devices-export.reg
+# The values of one key, one per line, indented.
+key_values() {
+  local export_file=$work/key-export.reg
   rm -f "$export_file"
-  quiet wine reg export "$devices_key" "Z:${export_file//\//\\}" /y || true
-  echo "$1"
+  quiet wine reg export "$1" "Z:${export_file//\//\\}" /y || true
   if [ -f "$export_file" ]; then
-    iconv -f UTF-16 -t UTF-8 "$export_file" | tr -d '\r' | grep '^"' | sed 's/^/    /'
+    iconv -f UTF-16 -t UTF-8 "$export_file" | tr -d '\r' | grep '^"' | sed 's/^/    /' || true
   else
-    echo "    (no Devices key)"
+    echo "    (no such key)"
   fi
+}
+
+show_devices() {
+  echo "$1"
+  key_values "$devices_key"
+  echo "  and its twin, PrinterPorts:"
+  key_values "$ports_key"
 }
 
 # Waits for a visible window with this title, other than the one given; prints its id.
@@ -160,6 +177,11 @@ status=0
 if [ "$mode" = "/s" ]; then
   echo "Silent run: NettoyageImprimantes.exe /s"
   timeout 120 wine "$exe" /s </dev/null >"$work/product.log" 2>&1 || status=$?
+elif [ "$mode" = "/l" ]; then
+  echo "Preview: NettoyageImprimantes.exe /l > liste.txt (exit code 3: stale values found; 0: none)"
+  timeout 120 wine "$exe" /l </dev/null >"$work/preview.txt" 2>"$work/product.log" || status=$?
+  echo "liste.txt, in the OEM code page:"
+  iconv -f CP850 -t UTF-8 "$work/preview.txt" | tr -d '\r' | sed 's/^/    /' 
 elif ! $headless; then
   echo "NettoyageImprimantes.exe is open on your display: press \"Lancer nettoyage\", read the list"
   echo "of stale printers and answer Yes to delete them (No keeps them; \"Sortir\" quits)."
@@ -206,7 +228,7 @@ if [ "$timed_runs" -gt 0 ]; then
     timeout 120 wine "$exe" /s </dev/null >"$work/timed.log" 2>&1 || echo "  run $run failed" >&2
     end=$(date +%s%N)
     times+=($(((end - start) / 1000000)))
-    left=$(show_devices "" | grep -c '^    "' || true)
+    left=$(key_values "$devices_key" | grep -c '^    "' || true)
     echo "  run $run: ${times[-1]} ms ($((${#registered[@]} - left)) stale values deleted, $left kept)"
   done
   mapfile -t sorted < <(printf '%s\n' "${times[@]}" | sort -n)

@@ -1,6 +1,8 @@
 // Times whole runs of a program under Wine, from its creation to the moment that matters:
 //   BenchDriver run EXE [ARGUMENTS...]
 //     until the process ends: prints elapsed_ms and exit_code;
+//   BenchDriver run-to FILE EXE [ARGUMENTS...]
+//     the same, with the program's standard output written to FILE, as a redirection does;
 //   BenchDriver window EXE REGEDIT_COUNT WMI_COUNT
 //     starts the product without arguments and waits until its window is visible with
 //     lstRegedit holding REGEDIT_COUNT entries and lstWMI WMI_COUNT; prints shown_ms and
@@ -51,12 +53,18 @@ struct Child {
   }
 };
 
-bool Start(const std::wstring& commandLine, Child& child) {
+// output, when given, is handed to the program as its standard output.
+bool Start(const std::wstring& commandLine, Child& child, HANDLE output = nullptr) {
   std::wstring mutableLine = commandLine;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  if (output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+  }
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, output != nullptr, 0, nullptr, nullptr, &startup,
+                      &info)) {
     std::fprintf(stderr, "cannot start the program: error %lu\n", GetLastError());
     return false;
   }
@@ -68,12 +76,13 @@ bool Start(const std::wstring& commandLine, Child& child) {
 
 std::wstring Quoted(const wchar_t* text) { return L"\"" + std::wstring(text) + L"\""; }
 
-int Run(int argc, wchar_t** argv) {
-  std::wstring commandLine = Quoted(argv[2]);
-  for (int i = 3; i < argc; ++i) commandLine += L" " + std::wstring(argv[i]);
+// argv[first] is the program, the arguments follow; output as for Start.
+int Run(int argc, wchar_t** argv, int first, HANDLE output) {
+  std::wstring commandLine = Quoted(argv[first]);
+  for (int i = first + 1; i < argc; ++i) commandLine += L" " + std::wstring(argv[i]);
   const Stopwatch stopwatch;
   Child child;
-  if (!Start(commandLine, child)) return 1;
+  if (!Start(commandLine, child, output)) return 1;
   if (WaitForSingleObject(child.process, kTimeoutMilliseconds) != WAIT_OBJECT_0) {
     TerminateProcess(child.process, 1);
     std::fprintf(stderr, "the program did not end in time\n");
@@ -208,9 +217,20 @@ int Window(wchar_t** argv, bool confirm) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc >= 3 && std::wcscmp(argv[1], L"run") == 0) return Run(argc, argv);
+  if (argc >= 3 && std::wcscmp(argv[1], L"run") == 0) return Run(argc, argv, 2, nullptr);
+  if (argc >= 4 && std::wcscmp(argv[1], L"run-to") == 0) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE file = CreateFileW(argv[2], GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      std::fprintf(stderr, "cannot create the output file: error %lu\n", GetLastError());
+      return 1;
+    }
+    const int result = Run(argc, argv, 3, file);
+    CloseHandle(file);
+    return result;
+  }
   if (argc == 5 && std::wcscmp(argv[1], L"window") == 0) return Window(argv, false);
   if (argc == 5 && std::wcscmp(argv[1], L"confirm") == 0) return Window(argv, true);
-  std::fprintf(stderr, "usage: BenchDriver run EXE [ARGUMENTS...] | window|confirm EXE REGEDIT_COUNT WMI_COUNT\n");
+  std::fprintf(stderr, "usage: BenchDriver run EXE [ARGUMENTS...] | run-to FILE EXE [ARGUMENTS...] | window|confirm EXE REGEDIT_COUNT WMI_COUNT\n");
   return 2;
 }

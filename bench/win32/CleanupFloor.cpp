@@ -1,6 +1,6 @@
 // The least a cleanup of the Devices key can cost: only the registry calls the cleanup must
-// make, through the product's own registry module. One enumeration of the key, then one
-// deletion per stale name. The printers are known in advance (bench/PrinterNames.h), as
+// make, through the product's own registry module. One enumeration of the key, then two
+// deletions per stale name: its PrinterPorts twin, then its Devices value. The printers are known in advance (bench/PrinterNames.h), as
 // the WMI test double serves them to the product:
 //   BenchCleanupFloor REGISTRY_COUNT PRINTER_COUNT
 // Prints the names enumerated, the names deleted and the time spent.
@@ -43,7 +43,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::vector<std::int16_t> stale = StaleNameIndices(names, expected.printers);
   for (std::int16_t i : stale) {
-    module1.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, names[static_cast<std::size_t>(i)]);
+    const std::wstring& name = names[static_cast<std::size_t>(i)];
+    module1.DeleteRegValue(inventory::kDevicesRoot, inventory::kPrinterPortsKeyPath, name);
+    module1.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
   }
   QueryPerformanceCounter(&end);
 

@@ -1,10 +1,11 @@
 // Seeds a Wine prefix for the whole-program benchmark, and checks it afterwards:
 //   BenchSeedDevices seed REGISTRY_COUNT PRINTER_COUNT CONFIG_PATH
-//     replaces the Devices key's values by REGISTRY_COUNT device names and writes the WMI
-//     test double's configuration (CONFIG_PATH) so that it serves PRINTER_COUNT printers,
-//     every other registry name among them (bench/PrinterNames.h);
+//     replaces the Devices key's values by REGISTRY_COUNT device names, each with its twin
+//     under PrinterPorts, and writes the WMI test double's configuration (CONFIG_PATH) so
+//     that it serves PRINTER_COUNT printers, every other registry name among them
+//     (bench/PrinterNames.h);
 //   BenchSeedDevices count
-//     prints the number of values under the Devices key.
+//     prints the number of values under the Devices key and under PrinterPorts.
 #include <windows.h>
 
 #include <cstdio>
@@ -39,46 +40,50 @@ bool WriteDoubleConfiguration(const std::wstring& path, const std::vector<std::w
 
 int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring& configPath) {
   const bench::PrinterNameSet names = bench::MakePrinterNames(registryCount, printerCount);
-  // A fresh key: deleting it whole is one call, where deleting its values one by one is many.
-  RegDeleteTreeW(HKEY_CURRENT_USER, inventory::kDevicesKeyPath);
-  HKEY key = nullptr;
-  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, inventory::kDevicesKeyPath, 0, nullptr, 0, KEY_SET_VALUE,
-                                   nullptr, &key, nullptr);
-  if (status != ERROR_SUCCESS) {
-    std::fprintf(stderr, "cannot create the Devices key: %ld\n", static_cast<long>(status));
-    return 1;
-  }
-  // What Windows writes for a device: driver, port.
-  static const wchar_t kData[] = L"winspool,Ne00:";
-  for (const std::wstring& name : names.registry) {
-    status = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kData), sizeof kData);
-    if (status != ERROR_SUCCESS) break;
-  }
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS) {
-    std::fprintf(stderr, "cannot write a device value: %ld\n", static_cast<long>(status));
-    return 1;
+  // What Windows writes for a device: driver, port; and for its twin, the time-outs too.
+  const struct {
+    const wchar_t* path;
+    std::wstring data;
+  } keys[] = {{inventory::kDevicesKeyPath, L"winspool,Ne00:"}, {inventory::kPrinterPortsKeyPath, L"winspool,Ne00:,15,45"}};
+  for (const auto& [path, data] : keys) {
+    // A fresh key: deleting it whole is one call, where deleting its values one by one is many.
+    RegDeleteTreeW(HKEY_CURRENT_USER, path);
+    HKEY key = nullptr;
+    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS) {
+      std::fprintf(stderr, "cannot create the key: %ld\n", static_cast<long>(status));
+      return 1;
+    }
+    const DWORD size = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+    for (const std::wstring& name : names.registry) {
+      status = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), size);
+      if (status != ERROR_SUCCESS) break;
+    }
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) {
+      std::fprintf(stderr, "cannot write a value: %ld\n", static_cast<long>(status));
+      return 1;
+    }
   }
   if (!WriteDoubleConfiguration(configPath, names.printers)) {
     std::fprintf(stderr, "cannot write the WMI double's configuration\n");
     return 1;
   }
-  std::printf("seeded %zu device values, %zu printers\n", names.registry.size(), names.printers.size());
+  std::printf("seeded %zu device values and their twins, %zu printers\n", names.registry.size(), names.printers.size());
   return 0;
 }
 
-int Count() {
+DWORD ValueCount(const wchar_t* path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, inventory::kDevicesKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    std::printf("0\n");
-    return 0;
-  }
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
   DWORD values = 0;
-  const LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                                          nullptr, nullptr, nullptr, nullptr);
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
   RegCloseKey(key);
-  if (status != ERROR_SUCCESS) return 1;
-  std::printf("%lu\n", values);
+  return values;
+}
+
+int Count() {
+  std::printf("%lu %lu\n", ValueCount(inventory::kDevicesKeyPath), ValueCount(inventory::kPrinterPortsKeyPath));
   return 0;
 }
 
