@@ -136,7 +136,7 @@ fi
 if env -u DISPLAY SAMPLE_EXE="$signed/NettoyageImprimantes.exe" BUILD_DIR="$work/double" SAMPLE_TIMED_RUNS=0 \
      bash "$first/src/scripts/run-sample.sh" /s >"$work/sample.log" 2>&1; then
   installed=$(grep -c '^installed ' "$first/src/samples/printers.txt")
-  left=$(sed -n '/^Devices key after:/,$p' "$work/sample.log" | grep -c '^    "' || true)
+  left=$(sed -n '/^Devices key after:/,/^  and its twin/p' "$work/sample.log" | grep -c '^    "' || true)
   if grep -qxF "Program: $signed/NettoyageImprimantes.exe" "$work/sample.log" && [ "$left" = "$installed" ]; then
     pass "the signed .exe cleans the sample under Wine ($left installed printers left)"
   else
