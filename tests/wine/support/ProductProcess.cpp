@@ -236,6 +236,22 @@ std::vector<std::wstring> ButtonTexts(HWND dialog) {
   return texts;
 }
 
+RedirectedOutput::RedirectedOutput() {
+  wchar_t folder[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, folder);
+  static int made = 0;
+  path_ = folder + (L"nettoyage-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made) + L".txt");
+}
+
+std::wstring RedirectedOutput::Text() const {
+  std::ifstream file(std::filesystem::path(path_), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                           text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 void Press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 void PressMessageBoxButton(HWND box, int buttonId) {

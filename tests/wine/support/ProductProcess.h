@@ -80,6 +80,20 @@ std::wstring MessageBoxText(HWND box);
 std::vector<std::wstring> ButtonTexts(HWND dialog);
 // Presses a button like a click does.
 void Press(HWND button);
+// A file for a command's redirected output, removed with the object; its text is read as cmd
+// and PowerShell read it, in the OEM code page.
+class RedirectedOutput {
+ public:
+  RedirectedOutput();
+  ~RedirectedOutput() { DeleteFileW(path_.c_str()); }
+  RedirectedOutput(const RedirectedOutput&) = delete;
+  RedirectedOutput& operator=(const RedirectedOutput&) = delete;
+  const std::wstring& Path() const { return path_; }
+  std::wstring Text() const;
+
+ private:
+  std::wstring path_;
+};
 // Presses the message box's button with this id (IDYES, IDNO, IDOK).
 void PressMessageBoxButton(HWND box, int buttonId);
 // The entries of a list box, through LB_GETCOUNT and LB_GETTEXT.
