@@ -5,8 +5,9 @@
 #  2. a release signed with a throwaway code-signing certificate made here verifies against
 #     that certificate, its .exe differs from the unsigned one by the signature alone, and it
 #     still runs the sample's silent cleanup under Wine;
-#  3. SHA256SUMS matches the zip and the .exe in it; the zip holds the third-party notices
-#     and an .exe without debug sections;
+#  3. SHA256SUMS of the unsigned and of the signed release names exactly the zip and the .exe
+#     in it, with their sums; the zip holds the third-party notices (the GCC Runtime Library
+#     Exception's own text among them) and an .exe without debug sections;
 #  4. the version in the zip's name, the .exe's version resource, README.md and CHANGELOG.md
 #     agree.
 # Everything happens in a temporary folder under ${TMPDIR:-/tmp}: this tree's build/ and dist/
@@ -36,6 +37,23 @@ release() {
     exit 1
   fi
   unzip -q -o "$dir"/src/dist/NettoyageImprimantes-*-x64.zip NettoyageImprimantes.exe -d "$dir"
+}
+
+# check_sums DIR WHICH: the release made in DIR has a SHA256SUMS that names exactly its files,
+# the zip as released and the .exe as it comes out of the zip, each with its sum
+# (sha256sum -c checks only the lines present).
+check_sums() {
+  local dir=$1 which=$2 zip
+  zip=$(basename "$dir"/src/dist/NettoyageImprimantes-*-x64.zip)
+  mkdir "$dir/sums"
+  cp "$dir"/src/dist/SHA256SUMS "$dir/src/dist/$zip" "$dir/NettoyageImprimantes.exe" "$dir/sums/"
+  if [ "$(sed 's/^[0-9a-f]\{64\}  //' "$dir/sums/SHA256SUMS" | LC_ALL=C sort | paste -sd' ' -)" = "$zip NettoyageImprimantes.exe" ] &&
+     (cd "$dir/sums" && sha256sum -c --quiet --strict SHA256SUMS); then
+    pass "the $which release's SHA256SUMS names and matches the zip and the .exe in it"
+  else
+    cat "$dir/sums/SHA256SUMS"
+    fail "the $which release's SHA256SUMS does not name exactly the zip and the .exe in it, or does not match them"
+  fi
 }
 
 u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
@@ -82,15 +100,7 @@ else
   fail "the two releases differ; first differing bytes of the .exe (offset, octal values):"
   cmp -l "$first/NettoyageImprimantes.exe" "$second/NettoyageImprimantes.exe" | head -n 5 || true
 fi
-# Both lines, each against its file: the zip as released, the .exe as it comes out of the zip.
-mkdir "$work/sums"
-cp "$first"/src/dist/SHA256SUMS "$first"/src/dist/*.zip "$first/NettoyageImprimantes.exe" "$work/sums/"
-if grep -q '  NettoyageImprimantes\.exe$' "$work/sums/SHA256SUMS" && (cd "$work/sums" && sha256sum -c --quiet --strict SHA256SUMS); then
-  pass "SHA256SUMS matches the zip and the .exe in it"
-else
-  cat "$work/sums/SHA256SUMS"
-  fail "SHA256SUMS does not match the zip and the .exe in it, or lacks one of them"
-fi
+check_sums "$first" unsigned
 contents=$(unzip -Z1 "$first"/src/dist/*.zip | paste -sd' ' -)
 if [ "$contents" = "CHANGELOG.md LICENSE NettoyageImprimantes.exe README.md THIRD-PARTY-NOTICES.txt" ]; then
   pass "the zip holds $contents"
@@ -98,11 +108,14 @@ else
   fail "the zip holds $contents"
 fi
 notices=$(unzip -p "$first"/src/dist/*.zip THIRD-PARTY-NOTICES.txt 2>/dev/null || true)
+# The exception's own title and first sentence, from GCC's notices: not the notices script's
+# sentence that mentions it, which the file holds whatever follows.
 if grep -qxF 'libstdc++.a' <<<"$notices" && grep -qxF 'libpthread.a' <<<"$notices" &&
-   grep -q 'GCC Runtime Library Exception, version 3.1, applies' <<<"$notices"; then
-  pass "THIRD-PARTY-NOTICES.txt names GCC's C++ library and winpthreads, and the GCC Runtime Library Exception"
+   grep -qxF 'GCC RUNTIME LIBRARY EXCEPTION' <<<"$notices" &&
+   grep -qF 'This GCC Runtime Library Exception ("Exception") is an additional' <<<"$notices"; then
+  pass "THIRD-PARTY-NOTICES.txt names GCC's C++ library and winpthreads, and holds the GCC Runtime Library Exception"
 else
-  fail "THIRD-PARTY-NOTICES.txt is missing, or does not name libstdc++.a, libpthread.a and the GCC Runtime Library Exception"
+  fail "THIRD-PARTY-NOTICES.txt is missing, or does not name libstdc++.a and libpthread.a, or lacks the text of the GCC Runtime Library Exception"
 fi
 debug_sections=$(x86_64-w64-mingw32-objdump -h "$first/NettoyageImprimantes.exe" | awk '$2 ~ /^\.debug/ { print $2 }' | paste -sd' ' -)
 if [ -z "$debug_sections" ]; then
@@ -127,6 +140,7 @@ else
   cat "$work/verify.log"
   fail "osslsigncode does not verify the signed .exe"
 fi
+check_sums "$signed" signed
 # The signed release is another build of the same commit, so it is compared with the first.
 if only_signature_differs "$first/NettoyageImprimantes.exe" "$signed/NettoyageImprimantes.exe"; then
   pass "the signed .exe is the unsigned one plus its signature"
