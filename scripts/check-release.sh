@@ -101,8 +101,9 @@ echo "msi SHA-256: ${msi_sums//$'\n'/ } ($(stat -c %s "$first"/src/dist/*.msi) b
 if [ "$(wc -l <<<"$exe_sums")" = 1 ] && [ "$(wc -l <<<"$zip_sums")" = 1 ] && [ "$(wc -l <<<"$msi_sums")" = 1 ]; then
   pass "the two releases are identical"
 else
-  fail "the two releases differ; first differing bytes of the .exe (offset, octal values):"
+  fail "the two releases differ; first differing bytes of the .exe and of the MSI (offset, octal values):"
   cmp -l "$first/NettoyageImprimantes.exe" "$second/NettoyageImprimantes.exe" | head -n 5 || true
+  cmp -l "$first"/src/dist/*.msi "$second"/src/dist/*.msi | head -n 5 || true
 fi
 check_sums "$first" unsigned
 contents=$(unzip -Z1 "$first"/src/dist/*.zip | paste -sd' ' -)
