@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Checks scripts/release.sh on the last commit (CTest runs it as release.check):
 #  1. two releases from two clones, in folders of different path lengths and built at
-#     different times, give the same .exe and the same zip, byte for byte;
+#     different times, give the same .exe, the same zip and the same MSI, byte for byte;
 #  2. a release signed with a throwaway code-signing certificate made here verifies against
-#     that certificate, its .exe differs from the unsigned one by the signature alone, and it
-#     still runs the sample's silent cleanup under Wine;
-#  3. SHA256SUMS matches the zip and the .exe in it; the zip holds the third-party notices
-#     and an .exe without debug sections;
+#     that certificate (its .exe and its MSI), its .exe differs from the unsigned one by the
+#     signature alone, it still runs the sample's silent cleanup under Wine, and its MSI
+#     installs, turns the logon cleanup on and off, and uninstalls under Wine's msiexec;
+#  3. SHA256SUMS of the unsigned and of the signed release names exactly the zip, the .exe in
+#     it and the MSI, with their sums; the zip holds the third-party notices (with the GCC
+#     Runtime Library Exception's text) and an .exe without debug sections;
 #  4. the version in the zip's name, the .exe's version resource, README.md and CHANGELOG.md
 #     agree.
 # Everything happens in a temporary folder under ${TMPDIR:-/tmp}: this tree's build/ and dist/
@@ -17,7 +19,8 @@ root=$PWD
 bash scripts/install-deps.sh
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/check-release.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+msi_prefix=$work/msi-prefix
+trap 'if [ -d "$msi_prefix" ]; then WINEPREFIX="$msi_prefix" wineserver -k 2>/dev/null; fi; rm -rf "$work"' EXIT
 commit=$(git rev-parse HEAD)
 failures=0
 pass() { echo "PASS: $*"; }
@@ -36,6 +39,23 @@ release() {
     exit 1
   fi
   unzip -q -o "$dir"/src/dist/NettoyageImprimantes-*-x64.zip NettoyageImprimantes.exe -d "$dir"
+}
+
+# check_sums DIR WHICH: the release made in DIR has a SHA256SUMS that names exactly its files,
+# the zip as released, the .exe as it comes out of the zip and the MSI, each with its sum
+# (sha256sum -c checks only the lines present).
+check_sums() {
+  local dir=$1 which=$2 zip
+  zip=$(basename "$dir"/src/dist/NettoyageImprimantes-*-x64.zip)
+  mkdir "$dir/sums"
+  cp "$dir"/src/dist/SHA256SUMS "$dir/src/dist/$zip" "$dir/src/dist/${zip%.zip}.msi" "$dir/NettoyageImprimantes.exe" "$dir/sums/"
+  if [ "$(sed 's/^[0-9a-f]\{64\}  //' "$dir/sums/SHA256SUMS" | LC_ALL=C sort | paste -sd' ' -)" = "${zip%.zip}.msi $zip NettoyageImprimantes.exe" ] &&
+     (cd "$dir/sums" && sha256sum -c --quiet --strict SHA256SUMS); then
+    pass "the $which release's SHA256SUMS names and matches the zip, the .exe in it and the MSI"
+  else
+    cat "$dir/sums/SHA256SUMS"
+    fail "the $which release's SHA256SUMS does not name exactly the zip, the .exe in it and the MSI, or does not match them"
+  fi
 }
 
 u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
@@ -74,23 +94,18 @@ release "$first"
 release "$second"  # built after the first one ended: a different time
 exe_sums=$(sha256sum "$first/NettoyageImprimantes.exe" "$second/NettoyageImprimantes.exe" | cut -d' ' -f1 | sort -u)
 zip_sums=$(sha256sum "$first"/src/dist/*.zip "$second"/src/dist/*.zip | cut -d' ' -f1 | sort -u)
+msi_sums=$(sha256sum "$first"/src/dist/*.msi "$second"/src/dist/*.msi | cut -d' ' -f1 | sort -u)
 echo "exe SHA-256: ${exe_sums//$'\n'/ }"
 echo "zip SHA-256: ${zip_sums//$'\n'/ }"
-if [ "$(wc -l <<<"$exe_sums")" = 1 ] && [ "$(wc -l <<<"$zip_sums")" = 1 ]; then
+echo "msi SHA-256: ${msi_sums//$'\n'/ } ($(stat -c %s "$first"/src/dist/*.msi) bytes)"
+if [ "$(wc -l <<<"$exe_sums")" = 1 ] && [ "$(wc -l <<<"$zip_sums")" = 1 ] && [ "$(wc -l <<<"$msi_sums")" = 1 ]; then
   pass "the two releases are identical"
 else
-  fail "the two releases differ; first differing bytes of the .exe (offset, octal values):"
+  fail "the two releases differ; first differing bytes of the .exe and of the MSI (offset, octal values):"
   cmp -l "$first/NettoyageImprimantes.exe" "$second/NettoyageImprimantes.exe" | head -n 5 || true
+  cmp -l "$first"/src/dist/*.msi "$second"/src/dist/*.msi | head -n 5 || true
 fi
-# Both lines, each against its file: the zip as released, the .exe as it comes out of the zip.
-mkdir "$work/sums"
-cp "$first"/src/dist/SHA256SUMS "$first"/src/dist/*.zip "$first/NettoyageImprimantes.exe" "$work/sums/"
-if grep -q '  NettoyageImprimantes\.exe$' "$work/sums/SHA256SUMS" && (cd "$work/sums" && sha256sum -c --quiet --strict SHA256SUMS); then
-  pass "SHA256SUMS matches the zip and the .exe in it"
-else
-  cat "$work/sums/SHA256SUMS"
-  fail "SHA256SUMS does not match the zip and the .exe in it, or lacks one of them"
-fi
+check_sums "$first" unsigned
 contents=$(unzip -Z1 "$first"/src/dist/*.zip | paste -sd' ' -)
 if [ "$contents" = "CHANGELOG.md LICENSE NettoyageImprimantes.exe README.md THIRD-PARTY-NOTICES.txt" ]; then
   pass "the zip holds $contents"
@@ -98,11 +113,14 @@ else
   fail "the zip holds $contents"
 fi
 notices=$(unzip -p "$first"/src/dist/*.zip THIRD-PARTY-NOTICES.txt 2>/dev/null || true)
+# The exception's own title and first sentence, from GCC's notices: not the notices script's
+# sentence that mentions it, which the file holds whatever follows.
 if grep -qxF 'libstdc++.a' <<<"$notices" && grep -qxF 'libpthread.a' <<<"$notices" &&
-   grep -q 'GCC Runtime Library Exception, version 3.1, applies' <<<"$notices"; then
-  pass "THIRD-PARTY-NOTICES.txt names GCC's C++ library and winpthreads, and the GCC Runtime Library Exception"
+   grep -qxF 'GCC RUNTIME LIBRARY EXCEPTION' <<<"$notices" &&
+   grep -qF 'This GCC Runtime Library Exception ("Exception") is an additional' <<<"$notices"; then
+  pass "THIRD-PARTY-NOTICES.txt names GCC's C++ library and winpthreads, and holds the GCC Runtime Library Exception"
 else
-  fail "THIRD-PARTY-NOTICES.txt is missing, or does not name libstdc++.a, libpthread.a and the GCC Runtime Library Exception"
+  fail "THIRD-PARTY-NOTICES.txt is missing, or does not name libstdc++.a and libpthread.a, or lacks the text of the GCC Runtime Library Exception"
 fi
 debug_sections=$(x86_64-w64-mingw32-objdump -h "$first/NettoyageImprimantes.exe" | awk '$2 ~ /^\.debug/ { print $2 }' | paste -sd' ' -)
 if [ -z "$debug_sections" ]; then
@@ -121,12 +139,14 @@ openssl pkcs12 -export -inkey "$work/certificate/key.pem" -in "$work/certificate
   -passout pass:throwaway-password -out "$work/certificate/signing.pfx"
 signed=$work/signed
 release "$signed" SIGN_PFX="$work/certificate/signing.pfx" SIGN_PFX_PASSWORD=throwaway-password
-if osslsigncode verify -CAfile "$work/certificate/cert.pem" -in "$signed/NettoyageImprimantes.exe" >"$work/verify.log" 2>&1; then
-  pass "osslsigncode verifies the signature against the throwaway certificate"
+if osslsigncode verify -CAfile "$work/certificate/cert.pem" -in "$signed/NettoyageImprimantes.exe" >"$work/verify.log" 2>&1 &&
+   osslsigncode verify -CAfile "$work/certificate/cert.pem" -in "$signed"/src/dist/*.msi >>"$work/verify.log" 2>&1; then
+  pass "osslsigncode verifies the signatures of the .exe and the MSI against the throwaway certificate"
 else
   cat "$work/verify.log"
-  fail "osslsigncode does not verify the signed .exe"
+  fail "osslsigncode does not verify the signed .exe or the signed MSI"
 fi
+check_sums "$signed" signed
 # The signed release is another build of the same commit, so it is compared with the first.
 if only_signature_differs "$first/NettoyageImprimantes.exe" "$signed/NettoyageImprimantes.exe"; then
   pass "the signed .exe is the unsigned one plus its signature"
@@ -147,6 +167,48 @@ else
   cat "$work/sample.log"
   fail "the signed .exe's silent run on the sample failed"
 fi
+
+echo "Installing and uninstalling the signed MSI under Wine ..."
+in_wine() { env -u DISPLAY WINEPREFIX="$msi_prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$@" </dev/null >"$work/wine.out" 2>&1; }
+# values PATTERN KEY [reg query options]: the key's values whose line matches PATTERN, on one line.
+values() {
+  local pattern=$1
+  shift
+  in_wine wine reg query "$@" || true
+  tr -d '\r' <"$work/wine.out" | sed -n 's/^    //p' | tr -s ' ' | { grep -E "$pattern" || true; } | paste -sd';' -
+}
+# msi_state: what of the MSI's work is on the machine: the installed files, the event source's
+# values, the Run value and the entries of Programs and Features.
+msi_state() {
+  local folder="$msi_prefix/drive_c/Program Files/Nettoyage des imprimantes"
+  echo "files: $(ls -A "$folder" 2>/dev/null)$(cmp -s "$folder/NettoyageImprimantes.exe" "$signed/NettoyageImprimantes.exe" && echo " (the release's)")"
+  values . 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Nettoyage des imprimantes'
+  values . 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v 'Nettoyage des imprimantes'
+  values '^(DisplayName|DisplayVersion|Publisher) ' 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s
+}
+# msi_step WHAT EXPECTED ARGUMENTS...: msiexec ARGUMENTS /qn leaves EXPECTED (msi_state).
+msi_step() {
+  local what=$1 expected=$2 status=0 state
+  shift 2
+  in_wine wine msiexec "$@" /qn || status=$?
+  state=$(msi_state)
+  if [ "$state" = "$expected" ]; then pass "msiexec $*: $what"; else printf 'msiexec: %s\n%s\n' "$status" "$state"; fail "msiexec $*: $what"; fi
+}
+mkdir "$msi_prefix"
+in_wine wineserver -p && in_wine wine wineboot -i
+cp "$signed"/src/dist/*.msi "$msi_prefix/drive_c/package.msi"
+exe_path='C:\Program Files\Nettoyage des imprimantes\NettoyageImprimantes.exe'
+installed="files: NettoyageImprimantes.exe (the release's)
+EventMessageFile REG_EXPAND_SZ $exe_path;TypesSupported REG_DWORD 0x7"
+run_value="Nettoyage des imprimantes REG_SZ \"$exe_path\" /s"
+entry="DisplayName REG_SZ Nettoyage des imprimantes;DisplayVersion REG_SZ $(basename "$signed"/src/dist/*.msi | cut -d- -f2)"
+entry+=";Publisher REG_SZ $(strings -a -el "$signed/NettoyageImprimantes.exe" | grep -A1 -xF CompanyName | tail -n 1)"
+msi_step "the .exe and the event source, no Run value" "$installed"$'\n\n'"$entry" /i 'C:\package.msi'
+msi_step "all of it removed" 'files: ' /x 'C:\package.msi'
+msi_step "the .exe, the event source and the Run value" "$installed"$'\n'"$run_value"$'\n'"$entry" /i 'C:\package.msi' LOGONCLEANUP=1
+msi_step "the Run value removed, the rest kept" "$installed"$'\n\n'"$entry" /i 'C:\package.msi' REMOVE=LogonCleanup
+msi_step "the Run value back" "$installed"$'\n'"$run_value"$'\n'"$entry" /i 'C:\package.msi' ADDLOCAL=LogonCleanup
+msi_step "all of it removed, the Run value included" 'files: ' /x 'C:\package.msi'
 
 echo "Comparing versions ..."
 exe=$first/NettoyageImprimantes.exe

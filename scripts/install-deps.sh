@@ -11,6 +11,7 @@ packages=(
   wine64                                   # running it
   xvfb xauth x11-utils imagemagick xdotool  # a screen for its windows, and screenshots
   zip unzip osslsigncode openssl           # the release: its zip, Authenticode signing, the signing check
+  wixl msitools faketime                   # the release's MSI: built, its summary set, at the commit's time
 )
 
 missing=()

@@ -2,16 +2,19 @@
 # Builds the release of the last commit from a clean copy of it, and writes into dist/:
 #   NettoyageImprimantes-<version>-x64.zip   NettoyageImprimantes.exe, README.md, LICENSE,
 #                                           THIRD-PARTY-NOTICES.txt, CHANGELOG.md
-#   SHA256SUMS                              SHA-256 of the zip and of the .exe inside it
+#   NettoyageImprimantes-<version>-x64.msi   the Windows Installer package of the same .exe
+#                                           (installer/NettoyageImprimantes.wxs, built with wixl)
+#   SHA256SUMS                              SHA-256 of the zip, of the .exe inside it and of the MSI
 # <version> is the project version in CMakeLists.txt, the one the .exe's version resource
 # carries. Uncommitted changes are left out. The .exe is the build's, stripped of its debug
 # sections; THIRD-PARTY-NOTICES.txt names the libraries linked into it, with the notices of
 # their Debian packages (scripts/third-party-notices.sh). The same commit gives the same bytes
 # in any folder and at any time: the build records no time and no folder, and the files in the
 # zip carry the commit's time (as SOURCE_DATE_EPOCH does), in a fixed order, with no extra attributes.
+# The MSI takes from the commit all that wixl would vary: see "The Windows Installer package".
 #
-# Authenticode signing (osslsigncode), after stripping and before zipping and summing, when
-# SIGN_PFX is set:
+# Authenticode signing (osslsigncode) of the .exe after stripping and of the MSI after building,
+# both before summing, when SIGN_PFX is set:
 #   SIGN_PFX=FILE            the code-signing certificate with its private key (PKCS#12, .pfx)
 #   SIGN_PFX_PASSWORD=TEXT   its password
 #   SIGN_TIMESTAMP_URL=URL   optional: an RFC 3161 time-stamp server, so that the signature
@@ -66,20 +69,24 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/src/build/windows/
 stripped=$work/NettoyageImprimantes.exe
 SOURCE_DATE_EPOCH=0 x86_64-w64-mingw32-strip --strip-all -o "$stripped" "$built"
 
-exe=$work/stage/NettoyageImprimantes.exe
+# sign IN OUT: OUT is IN signed, or a copy of it when the release is unsigned.
+timestamp=()
+if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then timestamp=(-ts "$SIGN_TIMESTAMP_URL"); fi
+sign() {
+  if [ -z "$sign_pfx" ]; then cp "$1" "$2" && return; fi
+  osslsigncode sign -pkcs12 "$sign_pfx" -readpass "$work/pfx-password" -h sha256 \
+    -n "Nettoyage des imprimantes" "${timestamp[@]}" -in "$1" -out "$2" >"$work/sign.log" 2>&1 ||
+    { cat "$work/sign.log" >&2; echo "signing $(basename "$2") with $SIGN_PFX failed" >&2; exit 1; }
+}
 if [ -n "$sign_pfx" ]; then
   # The password goes through a file readable by root alone, not on a command line.
   (umask 077 && printf '%s' "${SIGN_PFX_PASSWORD:-}" >"$work/pfx-password")
-  timestamp=()
-  if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then timestamp=(-ts "$SIGN_TIMESTAMP_URL"); fi
-  osslsigncode sign -pkcs12 "$sign_pfx" -readpass "$work/pfx-password" -h sha256 \
-    -n "Nettoyage des imprimantes" "${timestamp[@]}" -in "$stripped" -out "$exe" >"$work/sign.log" 2>&1 ||
-    { cat "$work/sign.log" >&2; echo "signing with $SIGN_PFX failed" >&2; exit 1; }
   signing="signed (Authenticode, SHA-256) with $SIGN_PFX${SIGN_TIMESTAMP_URL:+, time-stamped by $SIGN_TIMESTAMP_URL}"
 else
-  cp "$stripped" "$exe"
   signing="UNSIGNED: SIGN_PFX is not set"
 fi
+exe=$work/stage/NettoyageImprimantes.exe
+sign "$stripped" "$exe"
 cp "$work/src/README.md" "$work/src/LICENSE" "$work/src/CHANGELOG.md" "$work/stage/"
 bash "$work/src/scripts/third-party-notices.sh" "$work/src/build/windows/app/win32/NettoyageImprimantes.map" \
   >"$work/stage/THIRD-PARTY-NOTICES.txt"
@@ -90,19 +97,51 @@ touch -d "@$commit_time" "$work/stage/"*
 # -X: no owner or extended time fields; -D: no folder entries; names in byte order.
 (cd "$work/stage" && find . -type f -printf '%P\n' | sort | zip -q -X -D "$work/$zip_name" -@)
 
+# The Windows Installer package. wixl reads no SOURCE_DATE_EPOCH, so what it would vary is
+# taken from the commit: the package code (a GUID made from the commit: wixl ignores
+# Package/@Id and draws one, which msibuild replaces), the summary's times (wixl runs with the
+# clock stopped at the commit's time) and the dates in its cabinet (the .exe's modification
+# time, already the commit's). The product code is made from the version. wixl finds the .exe
+# only by a path relative to the folder it runs in.
+# guid NAME: a GUID made from the SHA-256 of NAME, with the bits of a name-based UUID (RFC 4122).
+guid() {
+  local hash
+  hash=$(printf '%s' "$1" | sha256sum)
+  printf '{%s-%s-5%s-%x%s-%s}\n' "${hash:0:8}" "${hash:8:4}" "${hash:13:3}" $(((0x${hash:16:1} & 3) | 8)) \
+    "${hash:17:3}" "${hash:20:12}" | tr a-f A-F
+}
+# The manufacturer, as the .exe's version resource names it (UTF-16, after its name).
+manufacturer=$(strings -a -el "$exe" | grep -A1 -xF CompanyName | tail -n 1)
+[[ "$manufacturer" =~ ^[\ -~]+$ ]] || { echo "cannot read an ASCII CompanyName from the .exe (got \"$manufacturer\")" >&2; exit 1; }
+msi_name=NettoyageImprimantes-$version-x64.msi
+mkdir "$work/msi"
+cp -p "$exe" "$work/src/installer/NettoyageImprimantes.wxs" "$work/msi/"
+(
+  cd "$work/msi"
+  faketime "$(date -d "@$commit_time" '+%Y-%m-%d %H:%M:%S')" wixl -a x64 -D Version="$version" \
+    -D Manufacturer="$manufacturer" -D ProductCode="$(guid "NettoyageImprimantes product $version")" \
+    -o package.msi NettoyageImprimantes.wxs
+  msibuild package.msi -s "Nettoyage des imprimantes $version" "$manufacturer" "x64;1036" \
+    "$(guid "NettoyageImprimantes package $commit")"
+)
+sign "$work/msi/package.msi" "$work/$msi_name"
+
 mkdir -p dist
-rm -f dist/NettoyageImprimantes-*-x64.zip dist/SHA256SUMS
-mv "$work/$zip_name" dist/
+rm -f dist/NettoyageImprimantes-*-x64.zip dist/NettoyageImprimantes-*-x64.msi dist/SHA256SUMS
+mv "$work/$zip_name" "$work/$msi_name" dist/
 {
   (cd dist && sha256sum "$zip_name")
   (cd "$work/stage" && sha256sum NettoyageImprimantes.exe)
+  (cd dist && sha256sum "$msi_name")
 } >dist/SHA256SUMS
 
 echo
 echo "Release $version of commit ${commit:0:12} ($(date -u -d "@$commit_time" '+%Y-%m-%d %H:%M:%S UTC'))"
 echo "NettoyageImprimantes.exe is $signing; $(stat -c %s "$built") bytes as built, $(stat -c %s "$stripped") stripped of its debug sections."
+echo "$msi_name is $(if [ -n "$sign_pfx" ]; then echo "signed the same way"; else echo "UNSIGNED too"; fi); $(stat -c %s "dist/$msi_name") bytes."
 echo "THIRD-PARTY-NOTICES.txt names: $(sed -n '/^Libraries in/,/^Section 1:/s/^\([^ ].*\.[ao]\)$/\1/p' "$work/stage/THIRD-PARTY-NOTICES.txt" | paste -sd' ' -)"
 echo "Built with $(x86_64-w64-mingw32-g++-posix --version | head -n 1) and $(x86_64-w64-mingw32-ld --version | head -n 1)."
 echo "$root/dist/$zip_name"
+echo "$root/dist/$msi_name"
 echo "$root/dist/SHA256SUMS:"
 sed 's/^/  /' dist/SHA256SUMS

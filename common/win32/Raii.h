@@ -50,15 +50,18 @@ using UniqueModule = UniqueHandle<HMODULE, UnloadModule>;
 
 // The screen's device context with a font selected into it, for measuring text in that font.
 // The font is deselected and the context released on every path; the font itself stays the
-// caller's. False when either step failed.
+// caller's. False when either step failed, with the failed step's error code still the
+// thread's last error for the caller to report.
 class ScreenDcWithFont {
  public:
   explicit ScreenDcWithFont(HFONT font) : dc_(::GetDC(nullptr)) {
     if (!dc_) return;
     previous_ = ::SelectObject(dc_, font);
     if (!previous_) {
+      const DWORD error = ::GetLastError();  // ReleaseDC may set its own
       ::ReleaseDC(nullptr, dc_);
       dc_ = nullptr;
+      ::SetLastError(error);
     }
   }
   ~ScreenDcWithFont() {

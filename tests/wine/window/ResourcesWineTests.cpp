@@ -109,6 +109,21 @@ TEST(ProgramFile, ItsMessageTableGivesEachEventItsFrenchSentenceAroundItsInserti
   EXPECT_EQ(shown(3, {L"Erreur d'exécution : X\r\nCode d'erreur : 0x00000005"}),
             L"Le nettoyage des imprimantes s'est arrêté sur une erreur, signalée à l'utilisateur par ce message :\r\n"
             L"Erreur d'exécution : X\r\nCode d'erreur : 0x00000005");
+
+  // The same sentences under US English and neutral: FormatMessage asked for one language
+  // finds that language's sentences only, and Event Viewer asks for the viewer's own.
+  std::vector<LANGID> languages;
+  EnumResourceLanguagesW(product, RT_MESSAGETABLE, MAKEINTRESOURCEW(1), [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) {
+    reinterpret_cast<std::vector<LANGID>*>(found)->push_back(language);
+    return TRUE;
+  }, reinterpret_cast<LONG_PTR>(&languages));
+  EXPECT_EQ(languages, (std::vector<LANGID>{0x0000, 0x0409, 0x040C}));
+  const auto sentence = [product](DWORD event, LANGID language) {
+    wchar_t text[1024] = L"";
+    FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, product, event, language, text, 1024, nullptr);
+    return std::wstring(text);
+  };
+  for (const DWORD event : {1, 2, 3}) EXPECT_EQ(sentence(event, 0x0409), sentence(event, 0)) << "event " << event;
   FreeLibrary(product);
 }
 
