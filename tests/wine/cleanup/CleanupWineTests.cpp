@@ -589,6 +589,15 @@ class DeadSpoolerForTheProduct {
   static constexpr wchar_t kOverrides[] = L"Software\\Wine\\AppDefaults\\NettoyageImprimantes.exe\\DllOverrides";
 };
 
+// Windows' own words for a status, without the line break they end with.
+std::wstring SystemText(DWORD status) {
+  wchar_t text[256] = L"";
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr, status, 0, text, 256, nullptr);
+  std::wstring trimmed(text);
+  while (!trimmed.empty() && trimmed.back() == L' ') trimmed.pop_back();
+  return trimmed;
+}
+
 enum class Mode { Silent, Interactive };
 
 const char* ModeName(Mode mode) { return mode == Mode::Silent ? "/s" : "interactive, Yes"; }
@@ -648,6 +657,16 @@ class LiveValuesOnWine : public testing::Test {
     ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode)) << "the program did not end";
     EXPECT_EQ(exitCode, exitCode_);
     EXPECT_EQ(product.EventLog(), eventLog_) << "recorded after the last message";
+  }
+
+  // The run is to end saying that this device could not be deleted, access being denied;
+  // returns Windows' words for that.
+  std::wstring ExpectAccessDeniedFor(const std::wstring& name) {
+    const std::wstring accessDenied = SystemText(ERROR_ACCESS_DENIED);
+    lastMessage_ = L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-" + name +
+                   L"\r\nErreur 5 : " + accessDenied;
+    exitCode_ = 2;
+    return accessDenied;
   }
 
   DevicesKey devices_;
@@ -752,23 +771,11 @@ class RestrictedKey {
   const wchar_t* path_;
 };
 
-// Windows' own words for a status, without the line break they end with.
-std::wstring SystemText(DWORD status) {
-  wchar_t text[256] = L"";
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr, status, 0, text, 256, nullptr);
-  std::wstring trimmed(text);
-  while (!trimmed.empty() && trimmed.back() == L' ') trimmed.pop_back();
-  return trimmed;
-}
-
 TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheRunSaysSoWithExitCodeTwoInEitherMode) {
   Seed({L"Ancienne", L"HP LaserJet"});
   const wine_test::RegistryKeyContents before = DevicesKey::Read();
   const RestrictedKey readOnly(kDevicesPath, KEY_READ);
-  const std::wstring accessDenied = SystemText(ERROR_ACCESS_DENIED);
-  lastMessage_ = L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-Ancienne\r\n"
-                 L"Erreur 5 : " + accessDenied;
-  exitCode_ = 2;
+  const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne");
   for (Mode mode : {Mode::Silent, Mode::Interactive}) {
     SCOPED_TRACE(ModeName(mode));
     ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne"}));
@@ -790,10 +797,7 @@ TEST_F(LiveValuesOnWine, APrinterPortsKeyTheUserMayOnlyReadKeepsTheDevicesWithAT
   const wine_test::RegistryKeyContents printerPortsBefore = PrinterPortsKey::Read();
   {
     const RestrictedKey readOnly(kPrinterPortsPath, KEY_READ);
-    const std::wstring accessDenied = SystemText(ERROR_ACCESS_DENIED);
-    lastMessage_ = L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-Ancienne\r\n"
-                   L"Erreur 5 : " + accessDenied;
-    exitCode_ = 2;
+    const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne");
     for (Mode mode : {Mode::Silent, Mode::Interactive}) {
       SCOPED_TRACE(ModeName(mode));
       devices_.Seed(L"Sans jumeau", L"winspool,Ne01:");  // as Seed gave it
