@@ -83,7 +83,7 @@ DeletionResult Module1::DeleteRegValue(RegRootKey root, std::wstring keyPath, st
   };
   RegKeyHandle key = 0;
   if (const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeySetValue, key); opened != kErrorSuccess) {
-    return {opened == kErrorFileNotFound, false, opened};
+    return outcome(opened);
   }
   OpenKeyGuard closeOnReturn(api_, key);
   return outcome(api_.DeleteValue(key, valueName));

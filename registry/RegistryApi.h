@@ -17,7 +17,6 @@ inline constexpr RegStatus kErrorFileNotFound = 2;
 inline constexpr RegStatus kErrorInvalidParameter = 87;
 inline constexpr RegRootKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr std::uint32_t kKeyRead = 0x20019;   // read control, query values, enumerate subkeys, notify
-inline constexpr std::uint32_t kKeyWrite = 0x20006;  // read control, set values, create subkeys
 inline constexpr std::uint32_t kKeySetValue = 0x0002;    // set and delete values: all a deletion needs
 inline constexpr std::uint32_t kKeyQueryValue = 0x0001;  // read one value
 
