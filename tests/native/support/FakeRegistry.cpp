@@ -57,20 +57,15 @@ registry::RegStatus FakeRegistry::EnumValue(registry::RegKeyHandle key, std::uin
                                             std::uint32_t& type, std::uint32_t& dataSize) {
   Call call;
   call.kind = CallKind::Enum;
-  call.status = 0;
   call.key = key;
   call.index = index;
   call.bufferLength = nameLength;
   call.dataSizeIn = dataSize;
-  auto handle = handles_.find(key);
-  if (handle == handles_.end() || open_.count(key) == 0) {
-    call.status = kInvalidHandle;
-  } else if ((handle->second.access & kKeyQueryValue) == 0) {
-    call.status = kAccessDenied;
-  } else if (auto failure = enumFailures_.find(index); failure != enumFailures_.end()) {
+  call.status = HandleRefusal(key, kKeyQueryValue);
+  if (auto failure = enumFailures_.find(index); call.status == 0 && failure != enumFailures_.end()) {
     call.status = failure->second;
-  } else {
-    const std::vector<Value>& values = keys_[handle->second.keyId];
+  } else if (call.status == 0) {
+    const std::vector<Value>& values = keys_[handles_.at(key).keyId];
     if (index >= values.size()) {
       call.status = kNoMoreItems;
     } else if (values[index].name.size() >= nameLength) {
@@ -95,13 +90,9 @@ registry::RegStatus FakeRegistry::QueryValue(registry::RegKeyHandle key, const s
   call.kind = CallKind::Query;
   call.key = key;
   call.name = name;
-  auto handle = handles_.find(key);
-  if (handle == handles_.end() || open_.count(key) == 0) {
-    call.status = kInvalidHandle;
-  } else if ((handle->second.access & kKeyQueryValue) == 0) {
-    call.status = kAccessDenied;
-  } else {
-    const std::vector<Value>& values = keys_[handle->second.keyId];
+  call.status = HandleRefusal(key, kKeyQueryValue);
+  if (call.status == 0) {
+    const std::vector<Value>& values = keys_[handles_.at(key).keyId];
     const bool there = std::any_of(values.begin(), values.end(), [&name](const Value& value) { return value.name == name; });
     call.status = there ? 0 : kFileNotFound;
   }
@@ -112,16 +103,13 @@ registry::RegStatus FakeRegistry::QueryValue(registry::RegKeyHandle key, const s
 registry::RegStatus FakeRegistry::DeleteValue(registry::RegKeyHandle key, const std::wstring& name) {
   Call call;
   call.kind = CallKind::Delete;
-  call.status = 0;
   call.key = key;
   call.name = name;
-  auto handle = handles_.find(key);
-  if (handle == handles_.end() || open_.count(key) == 0) {
-    call.status = kInvalidHandle;
-  } else if ((handle->second.access & kKeySetValue) == 0 || refusedDeletes_.count(name) != 0) {
+  call.status = HandleRefusal(key, kKeySetValue);
+  if (call.status == 0 && refusedDeletes_.count(name) != 0) {
     call.status = kAccessDenied;
-  } else {
-    std::vector<Value>& values = keys_[handle->second.keyId];
+  } else if (call.status == 0) {
+    std::vector<Value>& values = keys_[handles_.at(key).keyId];
     auto found = std::find_if(values.begin(), values.end(),
                               [&name](const Value& value) { return value.name == name; });
     if (found == values.end()) {
@@ -133,6 +121,12 @@ registry::RegStatus FakeRegistry::DeleteValue(registry::RegKeyHandle key, const 
   calls_.push_back(call);
   if (journal_) journal_->push_back("registry.delete");
   return call.status;
+}
+
+registry::RegStatus FakeRegistry::HandleRefusal(registry::RegKeyHandle key, std::uint32_t access) const {
+  auto handle = handles_.find(key);
+  if (handle == handles_.end() || open_.count(key) == 0) return kInvalidHandle;
+  return (handle->second.access & access) == 0 ? kAccessDenied : 0;
 }
 
 registry::RegStatus FakeRegistry::CloseKey(registry::RegKeyHandle key) {

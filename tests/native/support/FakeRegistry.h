@@ -99,6 +99,10 @@ class FakeRegistry final : public registry::RegistryApi {
     std::uint32_t access;
   };
 
+  // ERROR_INVALID_HANDLE for a handle not open, ERROR_ACCESS_DENIED when it was opened without
+  // this access, 0 otherwise.
+  registry::RegStatus HandleRefusal(registry::RegKeyHandle key, std::uint32_t access) const;
+
   Journal* journal_;
   std::map<KeyId, std::vector<Value>> keys_;
   std::map<registry::RegKeyHandle, Handle> handles_;

@@ -33,12 +33,9 @@ struct RecordedEvents final : EventLog {
   Journal* journal_;
 };
 
-// The lines a preview wrote to the standard output, in order.
-struct RecordedOutput final : StandardOutput {
-  void WriteLines(const std::vector<std::wstring>& written) noexcept override {
-    lines.insert(lines.end(), written.begin(), written.end());
-  }
-  std::vector<std::wstring> lines;
+// A preview's standard output: the preview is tried through the real program under Wine.
+struct NoStandardOutput final : StandardOutput {
+  void WriteLines(const std::vector<std::wstring>&) noexcept override {}
 };
 
 struct ProgramStart {
@@ -66,6 +63,6 @@ struct ProgramStart {
   FakePrinterSource printers;
   FakeSpooler spooler;
   RecordedEvents eventLog;
-  RecordedOutput output;
+  NoStandardOutput output;
   std::unique_ptr<Form1> form;
 };

@@ -3,7 +3,6 @@
 // afterwards, the exit code, and nothing else in the registry touched.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <aclapi.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -745,36 +744,10 @@ TEST_F(LiveValuesOnWine, APrinterInstalledAfterStartUpKeepsItsValueUntilTheAnswe
   EXPECT_EQ(DevicesKey::Read(), Without(before, {L"Ancienne"}));
 }
 
-// A printer key's DACL lets everyone do only this much (a policy, a damaged ACL), until the
-// object goes and everyone may change it again.
-class RestrictedKey {
- public:
-  RestrictedKey(const wchar_t* path, DWORD access) : path_(path) { EXPECT_EQ(LetEveryone(access), ERROR_SUCCESS); }
-  ~RestrictedKey() { EXPECT_EQ(LetEveryone(KEY_ALL_ACCESS), ERROR_SUCCESS); }
-  RestrictedKey(const RestrictedKey&) = delete;
-  RestrictedKey& operator=(const RestrictedKey&) = delete;
-
- private:
-  DWORD LetEveryone(DWORD access) const {
-    SID everyone{SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
-    alignas(DWORD) BYTE buffer[64];
-    ACL* acl = reinterpret_cast<ACL*>(buffer);
-    InitializeAcl(acl, sizeof buffer, ACL_REVISION);
-    AddAccessAllowedAce(acl, ACL_REVISION, access | WRITE_DAC, &everyone);
-    HKEY key = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, path_, 0, WRITE_DAC, &key);
-    const DWORD status = SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                         nullptr, nullptr, acl, nullptr);
-    RegCloseKey(key);
-    return status;
-  }
-  const wchar_t* path_;
-};
-
 TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheRunSaysSoWithExitCodeTwoInEitherMode) {
   Seed({L"Ancienne", L"HP LaserJet"});
   const wine_test::RegistryKeyContents before = DevicesKey::Read();
-  const RestrictedKey readOnly(kDevicesPath, KEY_READ);
+  const wine_test::RestrictedKey readOnly(kDevicesPath, KEY_READ);
   const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne");
   for (Mode mode : {Mode::Silent, Mode::Interactive}) {
     SCOPED_TRACE(ModeName(mode));
@@ -796,7 +769,7 @@ TEST_F(LiveValuesOnWine, APrinterPortsKeyTheUserMayOnlyReadKeepsTheDevicesWithAT
   const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
   const wine_test::RegistryKeyContents printerPortsBefore = PrinterPortsKey::Read();
   {
-    const RestrictedKey readOnly(kPrinterPortsPath, KEY_READ);
+    const wine_test::RestrictedKey readOnly(kPrinterPortsPath, KEY_READ);
     const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne");
     for (Mode mode : {Mode::Silent, Mode::Interactive}) {
       SCOPED_TRACE(ModeName(mode));
@@ -810,43 +783,12 @@ TEST_F(LiveValuesOnWine, APrinterPortsKeyTheUserMayOnlyReadKeepsTheDevicesWithAT
     }
   }
   SCOPED_TRACE("both keys let the user set values, not add subkeys");
-  const RestrictedKey devicesLimited(kDevicesPath, KEY_READ | KEY_SET_VALUE);
-  const RestrictedKey printerPortsLimited(kPrinterPortsPath, KEY_READ | KEY_SET_VALUE);
+  const wine_test::RestrictedKey devicesLimited(kDevicesPath, KEY_READ | KEY_SET_VALUE);
+  const wine_test::RestrictedKey printerPortsLimited(kPrinterPortsPath, KEY_READ | KEY_SET_VALUE);
   exitCode_ = 0;
   ASSERT_NO_FATAL_FAILURE(CleanUp(Mode::Silent, {L"HP LaserJet"}, {L"Ancienne"}));
   EXPECT_EQ(DevicesKey::Read(), Without(devicesBefore, {L"Ancienne", L"Sans jumeau"}));
   EXPECT_EQ(PrinterPortsKey::Read(), Without(printerPortsBefore, {L"Ancienne"}));
-}
-
-// On a terminal server hundreds of devices can be refused at once: the last message lists
-// what fits and counts the others, and its OK button stays on the screen.
-TEST_F(LiveValuesOnWine, ARefusalOfHundredsOfDevicesStaysOnTheScreenAndCountsTheOthers) {
-  std::vector<std::wstring> names{L"HP LaserJet"};
-  for (int k = 1; k <= 400; ++k) names.push_back(L"Imprimante (redirection " + std::to_wstring(k) + L")");
-  Seed(names);
-  const RestrictedKey readOnly(kDevicesPath, KEY_READ);
-  wine_test::WmiDouble wmi({{L"HP LaserJet"}});
-  ProductProcess product(L"", wmi.Environment());
-  ASSERT_NE(PressLancer(product), nullptr);
-  HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
-  ASSERT_NE(box, nullptr) << "no confirmation";
-  wine_test::PressMessageBoxButton(box, IDYES);
-  ASSERT_TRUE(WaitForBoxToClose(box));
-  HWND refusal = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
-  ASSERT_NE(refusal, nullptr) << "no last message";
-  const std::wstring text = wine_test::MessageBoxText(refusal);
-  EXPECT_NE(text.find(L" autres\r\nErreur 5 : " + SystemText(ERROR_ACCESS_DENIED)), std::wstring::npos) << text.substr(text.size() - 200);
-  EXPECT_EQ(text.find(L"fenêtre"), std::wstring::npos) << "the window is closing: " << text.substr(text.size() - 200);
-  RECT shown{};
-  GetWindowRect(refusal, &shown);
-  MONITORINFO screen{sizeof screen};
-  GetMonitorInfoW(MonitorFromWindow(refusal, MONITOR_DEFAULTTONEAREST), &screen);
-  EXPECT_TRUE(shown.top >= screen.rcWork.top && shown.bottom <= screen.rcWork.bottom)
-      << shown.top << ".." << shown.bottom << " on a screen of " << screen.rcWork.bottom;
-  wine_test::PressMessageBoxButton(refusal, IDOK);
-  DWORD exitCode = 99;
-  ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
-  EXPECT_EQ(exitCode, 2u);
 }
 
 TEST_F(LiveValuesOnWine, NoWmiPrinterAndADeadSpoolerEndWithTheErrorReportAndDeleteNothingInEitherMode) {

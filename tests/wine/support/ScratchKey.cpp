@@ -1,8 +1,30 @@
 #include "support/ScratchKey.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 namespace wine_test {
+
+RestrictedKey::RestrictedKey(std::wstring path, DWORD access) : path_(std::move(path)) {
+  EXPECT_EQ(LetEveryone(access), ERROR_SUCCESS);
+}
+
+RestrictedKey::~RestrictedKey() { EXPECT_EQ(LetEveryone(KEY_ALL_ACCESS), ERROR_SUCCESS); }
+
+// WRITE_DAC stays, so that the destructor can give everything back.
+DWORD RestrictedKey::LetEveryone(DWORD access) const {
+  SID everyone{SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
+  alignas(DWORD) BYTE buffer[64];
+  ACL* acl = reinterpret_cast<ACL*>(buffer);
+  InitializeAcl(acl, sizeof buffer, ACL_REVISION);
+  AddAccessAllowedAce(acl, ACL_REVISION, access | WRITE_DAC, &everyone);
+  HKEY key = nullptr;
+  RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, WRITE_DAC, &key);
+  const DWORD status = SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                       nullptr, nullptr, acl, nullptr);
+  RegCloseKey(key);
+  return status;
+}
 
 ScratchKey::ScratchKey(std::wstring path) : path_(std::move(path)) {
   DeleteTree(path_);

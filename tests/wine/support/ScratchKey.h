@@ -25,6 +25,20 @@ class ScratchKey {
   std::wstring path_;
 };
 
+// While the object lives, the DACL of HKCU\<path> lets everyone do only this much (as a
+// policy or a damaged ACL would); then everyone may do everything again.
+class RestrictedKey {
+ public:
+  RestrictedKey(std::wstring path, DWORD access);
+  ~RestrictedKey();
+  RestrictedKey(const RestrictedKey&) = delete;
+  RestrictedKey& operator=(const RestrictedKey&) = delete;
+
+ private:
+  DWORD LetEveryone(DWORD access) const;
+  std::wstring path_;
+};
+
 // The names of the values directly under HKCU\<path>, as RegEnumValueW reports them with a
 // buffer large enough for any name. Empty when the key does not exist.
 std::vector<std::wstring> ValueNames(const std::wstring& path);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -232,8 +233,9 @@ std::wstring NameThatFitsOnlyWithoutTheIconColumn() {
 // "Lancer nettoyage" with many stale names, at this prefix's DPI: the confirmation is the
 // usual text while the screen holds it, and otherwise lists the names that fit and counts the
 // others; either way it lies wholly on the screen, and Yes deletes every stale name. The last
-// run has three stale names, the third too wide for the box with its icon.
-TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndHowManyMoreAndYesDeletesAll) {
+// run has three stale names, the third too wide for the box with its icon. With 400, the key
+// is read-only: the last message lists as many refused names as fit, and stays on the screen.
+TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndHowManyMoreAndSoDoesTheRefusal) {
   ReadWindowsInPhysicalPixels();
   const std::wstring live = L"HP LaserJet 4250";
   const std::wstring wide = NameThatFitsOnlyWithoutTheIconColumn();
@@ -251,6 +253,9 @@ TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndH
     ASSERT_NO_FATAL_FAILURE(limits_test::SeedDevices(values));
     const std::vector<std::wstring> stale = limits_test::Without(ValueNames(kDevicesKeyPath), {live});
     ASSERT_EQ(stale.size(), static_cast<std::size_t>(staleCount));
+    const bool refused = staleCount == 400;
+    std::optional<RestrictedKey> readOnly;
+    if (refused) readOnly.emplace(kDevicesKeyPath, KEY_READ);
 
     WmiDouble wmi(WmiDoubleSetup{{live}});
     ProductProcess product(L"", wmi.Environment());
@@ -273,25 +278,38 @@ TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndH
       EXPECT_LT(shown, stale.size());
       std::cout << "[ shown    ] " << shown << " of " << stale.size() << " names at " << EXPECTED_DPI << " DPI\n";
     }
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(box, MONITOR_DEFAULTTONEAREST), &monitor));
-    RECT frame{};
-    GetWindowRect(box, &frame);
-    EXPECT_TRUE(frame.left >= monitor.rcWork.left && frame.top >= monitor.rcWork.top &&
-                frame.right <= monitor.rcWork.right && frame.bottom <= monitor.rcWork.bottom)
-        << "the confirmation spans " << frame.left << "," << frame.top << " to " << frame.right << "," << frame.bottom;
+    const auto expectOnScreen = [](HWND shownBox) {
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(shownBox, MONITOR_DEFAULTTONEAREST), &monitor));
+      RECT frame{};
+      GetWindowRect(shownBox, &frame);
+      EXPECT_TRUE(frame.left >= monitor.rcWork.left && frame.top >= monitor.rcWork.top &&
+                  frame.right <= monitor.rcWork.right && frame.bottom <= monitor.rcWork.bottom)
+          << "the box spans " << frame.left << "," << frame.top << " to " << frame.right << "," << frame.bottom;
+    };
+    expectOnScreen(box);
+    const RegistryExport before = ExportRegistry(HKEY_CURRENT_USER, L"HKCU", kDevicesKeyPath);
 
     PressMessageBoxButton(box, IDYES);
-    HWND done = product.WaitForMessageBoxSaying(kMessageBoxTitle, L"Nettoyage terminé !", 120000);
-    ASSERT_NE(done, nullptr) << "no completion message";
+    while (IsWindow(box)) Sleep(20);
+    HWND done = product.WaitForMessageBox(kMessageBoxTitle, 120000);
+    ASSERT_NE(done, nullptr) << "no last message";
+    const std::wstring last = MessageBoxText(done);
+    if (refused) {
+      EXPECT_NE(last.find(L" autres\r\nErreur 5 : "), std::wstring::npos) << "the refused names counted";
+      EXPECT_EQ(last.find(L"fenêtre"), std::wstring::npos) << "the window is closing";
+      expectOnScreen(done);
+    } else {
+      EXPECT_EQ(last, L"Nettoyage terminé !");
+    }
     PressMessageBoxButton(done, IDOK);
     DWORD exitCode = 1;
     ASSERT_TRUE(product.WaitForExit(kExitTimeout, exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(exitCode, refused ? 2u : 0u);
     const RegistryExport after = ExportRegistry(HKEY_CURRENT_USER, L"HKCU", kDevicesKeyPath);
-    RegistryKeyContents expected;
-    if (withLive) expected.values[live] = StringValue(L"winspool,Ne00:");
+    RegistryKeyContents expected = refused ? before.begin()->second : RegistryKeyContents{};
+    if (withLive && !refused) expected.values[live] = StringValue(L"winspool,Ne00:");
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(after.begin()->second, expected);
   }
