@@ -36,7 +36,7 @@ class OpenKeyGuard {
 
 }  // namespace
 
-void Module1::EnumRegValues(RegRootKey root, std::wstring keyPath, ValueNameArray& names,
+void Module1::EnumRegValues(RegRootKey root, const std::wstring& keyPath, ValueNameArray& names,
                             std::int32_t& count, std::int32_t kind) {
   RegKeyHandle key = 0;
   if (api_.OpenKey(root, keyPath, 0, kKeyRead, key) != kErrorSuccess) return;
@@ -76,7 +76,7 @@ bool IsExactlyAddressable(const std::wstring& valueName) {
   return valueName.find(L'\0') == std::wstring::npos;
 }
 
-DeletionResult Module1::DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName) {
+DeletionResult Module1::DeleteRegValue(RegRootKey root, const std::wstring& keyPath, const std::wstring& valueName) {
   if (!IsExactlyAddressable(valueName)) return {false, false, kErrorInvalidParameter};
   const auto outcome = [](RegStatus status) {
     return DeletionResult{status == kErrorSuccess || status == kErrorFileNotFound, status == kErrorSuccess, status};
@@ -89,7 +89,16 @@ DeletionResult Module1::DeleteRegValue(RegRootKey root, std::wstring keyPath, st
   return outcome(api_.DeleteValue(key, valueName));
 }
 
-Module1::Presence Module1::RegValuePresence(RegRootKey root, std::wstring keyPath, std::wstring valueName) {
+RegStatus Module1::DeletionRefusal(RegRootKey root, const std::wstring& keyPath) {
+  RegKeyHandle key = 0;
+  const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeySetValue, key);
+  if (opened != kErrorSuccess) return opened == kErrorFileNotFound ? kErrorSuccess : opened;
+  OpenKeyGuard closeOnReturn(api_, key);
+  return kErrorSuccess;
+}
+
+Module1::Presence Module1::RegValuePresence(RegRootKey root, const std::wstring& keyPath,
+                                            const std::wstring& valueName) {
   if (!IsExactlyAddressable(valueName)) return Presence::Unknown;
   RegKeyHandle key = 0;
   const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeyQueryValue, key);

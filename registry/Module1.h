@@ -44,7 +44,7 @@ class Module1 {
   // and the number recorded into count. kind selects what is recorded: 1, 2, 6, 7 the
   // names as texts; 0, 3, 4, 5, 8 to 11 one integer 0 per value; anything else nothing.
   // When the key cannot be opened, names and count are left exactly as passed.
-  void EnumRegValues(RegRootKey root, std::wstring keyPath, ValueNameArray& names,
+  void EnumRegValues(RegRootKey root, const std::wstring& keyPath, ValueNameArray& names,
                      std::int32_t& count, std::int32_t kind);
 
   // Deletes the value valueName under root\keyPath; the empty name is the default value.
@@ -52,12 +52,20 @@ class Module1 {
   // change its values but not add subkeys still gives them up.
   // A name that cannot be given to the registry exactly is refused: nothing is done, and the
   // value is not gone (ERROR_INVALID_PARAMETER).
-  DeletionResult DeleteRegValue(RegRootKey root, std::wstring keyPath, std::wstring valueName);
+  // The texts are taken by reference: a cleanup's deletions make no copy, so running out of
+  // memory cannot stop one halfway.
+  DeletionResult DeleteRegValue(RegRootKey root, const std::wstring& keyPath, const std::wstring& valueName);
+
+  // Whether values under root\keyPath may be deleted: the key is opened to set values, as a
+  // deletion opens it, and closed. Windows checks that right when the key is opened, not per
+  // value. 0 when it is granted, or when the key is not there (nothing to refuse); otherwise
+  // the status of the refused open.
+  RegStatus DeletionRefusal(RegRootKey root, const std::wstring& keyPath);
 
   // Whether the value valueName is under root\keyPath, by reading it: a missing key or value
   // is NotThere; a key that cannot be read, or a name that cannot be given exactly, Unknown.
   enum class Presence { There, NotThere, Unknown };
-  Presence RegValuePresence(RegRootKey root, std::wstring keyPath, std::wstring valueName);
+  Presence RegValuePresence(RegRootKey root, const std::wstring& keyPath, const std::wstring& valueName);
 
  private:
   RegistryApi& api_;
