@@ -73,7 +73,8 @@ void Form1::cmdLancer_Click() {
       const std::wstring text = registry_.StatusText(outcome.firstRefusal);
       const std::wstring refusal =
           messages::kRefusalCode + code + (text.empty() ? L"" : messages::kRefusalTextSeparator + text);
-      const ListingBox notDeleted{outcome.notDeleted, messages::kCleanupDoneExceptHeader, refusal, L"",
+      const std::vector<std::wstring> names = SupprNames(outcome.notDeleted);
+      const ListingBox notDeleted{names, messages::kCleanupDoneExceptHeader, refusal, L"",
                                   messages::kStyleExclamationOk};
       window_.MsgBox(ListingBoxTextThatFits(window_, notDeleted), messages::kTitle, notDeleted.style);
     }
@@ -85,9 +86,23 @@ void Form1::cmdLancer_Click() {
 }
 
 Form1::CleanupOutcome Form1::DeleteListedValues() {
-  // Every name is tried, whatever became of the others.
   CleanupOutcome outcome;
-  for (std::int16_t k = 0; k < lstSuppr.ListCount(); ++k) {
+  const std::int16_t count = lstSuppr.ListCount();
+  // Reserved before the first deletion: from there on nothing asks for memory, so a run that
+  // deleted values never ends as one that deleted nothing.
+  outcome.deleted.reserve(static_cast<std::size_t>(count));
+  outcome.notDeleted.reserve(static_cast<std::size_t>(count));
+  // Windows checks the right to delete when a key is opened. A Devices key the user may not
+  // change keeps every device, so every twin must stay too: no PrinterPorts value goes whose
+  // device stays.
+  if (const registry::RegStatus refused = module1_.DeletionRefusal(inventory::kDevicesRoot, inventory::kDevicesKeyPath);
+      refused != registry::kErrorSuccess) {
+    outcome.firstRefusal = refused;
+    for (std::int16_t k = 0; k < count; ++k) outcome.notDeleted.push_back(k);
+    return outcome;
+  }
+  // Every name is tried, whatever became of the others.
+  for (std::int16_t k = 0; k < count; ++k) {
     const std::wstring& name = lstSuppr.List(k);
     // The PrinterPorts twin goes first: when it cannot, the Devices value stays too, and the
     // next run finds the name and tries both again.
@@ -96,13 +111,20 @@ Form1::CleanupOutcome Form1::DeleteListedValues() {
         twin.gone ? module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name) : twin;
     if (device.gone) {
       // Only what this run deleted is recorded: a value already absent was someone else's.
-      if (twin.deletedNow || device.deletedNow) outcome.deleted.push_back(name);
+      if (twin.deletedNow || device.deletedNow) outcome.deleted.push_back(k);
       continue;
     }
     if (outcome.notDeleted.empty()) outcome.firstRefusal = device.status;
-    outcome.notDeleted.push_back(name);
+    outcome.notDeleted.push_back(k);
   }
   return outcome;
+}
+
+std::vector<std::wstring> Form1::SupprNames(const std::vector<std::int16_t>& indices) const {
+  std::vector<std::wstring> names;
+  names.reserve(indices.size());
+  for (std::int16_t k : indices) names.push_back(lstSuppr.List(k));
+  return names;
 }
 
 registry::DeletionResult Form1::DeleteTwin(const std::wstring& name) {
@@ -119,11 +141,13 @@ registry::DeletionResult Form1::DeleteTwin(const std::wstring& name) {
 
 void Form1::WriteRecord(const CleanupOutcome& outcome) noexcept {
   try {
-    if (!outcome.deleted.empty()) eventLog_.Write(EventLog::Event::Deleted, EventStrings(outcome.deleted, {}));
+    if (!outcome.deleted.empty()) {
+      eventLog_.Write(EventLog::Event::Deleted, EventStrings(SupprNames(outcome.deleted), {}));
+    }
     if (!outcome.notDeleted.empty()) {
       eventLog_.Write(EventLog::Event::NotDeleted,
-                      EventStrings(outcome.notDeleted, {std::to_wstring(outcome.firstRefusal),
-                                                        registry_.StatusText(outcome.firstRefusal)}));
+                      EventStrings(SupprNames(outcome.notDeleted), {std::to_wstring(outcome.firstRefusal),
+                                                                    registry_.StatusText(outcome.firstRefusal)}));
     }
   } catch (...) {
     // No memory for the record's strings: what was deleted and the exit code stand.

@@ -48,11 +48,11 @@ class Form1 {
   void cmdSortir_Click();
 
  private:
-  // What became of the deletions of one cleanup, in lstSuppr's order. A name is gone when its
-  // Devices value and its PrinterPorts twin both are.
+  // What became of the deletions of one cleanup: indices into lstSuppr, in its order. A name is
+  // gone when its Devices value and its PrinterPorts twin both are.
   struct CleanupOutcome {
-    std::vector<std::wstring> deleted;     // gone, with at least one of the two deleted by this run
-    std::vector<std::wstring> notDeleted;  // still there: Windows refused
+    std::vector<std::int16_t> deleted;     // gone, with at least one of the two deleted by this run
+    std::vector<std::int16_t> notDeleted;  // still there: Windows refused
     registry::RegStatus firstRefusal = registry::kErrorSuccess;
   };
 
@@ -65,6 +65,8 @@ class Form1 {
   // Takes out of lstSuppr every name the spooler lists now.
   void DropWhatTheSpoolerListsNow();
   CleanupOutcome DeleteListedValues();
+  // The names of lstSuppr at these indices.
+  std::vector<std::wstring> SupprNames(const std::vector<std::int16_t>& indices) const;
   // Deletes the PrinterPorts value of this name; one that is not there counts as gone.
   registry::DeletionResult DeleteTwin(const std::wstring& name);
   // The event log's record of a cleanup; a record that cannot be made changes nothing else.

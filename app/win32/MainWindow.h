@@ -85,7 +85,7 @@ class MainWindow final : public WindowSystem {
   HWND focus_ = nullptr;  // the control that had the focus when the window was last deactivated
   std::array<ListMirror, 3> lists_{};
   int exitCode_ = exit_codes::kDone;
-  bool exitCodeSet_ = false;  // by the cleanup, once its deletions are done
+  bool exitCodeSet_ = false;  // by Form1: after a cleanup's deletions, or by a preview
   int boxesOpen_ = 0;  // the program's message boxes on the screen now
   ScreenReaderName lstSupprName_;
 };

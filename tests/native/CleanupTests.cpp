@@ -218,13 +218,14 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
   EXPECT_EQ(session.DeletedNames(), stale) << "one deletion per listed name, in list order";
   EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));
 
-  // Every deletion opens the PrinterPorts key (here missing) and then the Devices key of the
-  // current user to set values, and closes it.
+  // The Devices key is opened once to tell whether it gives its values up; then every deletion
+  // opens the PrinterPorts key (here missing) and then the Devices key of the current user to
+  // set values, and closes it.
   const auto opens = session.CallsSinceStartUp(FakeRegistry::CallKind::Open);
-  ASSERT_EQ(opens.size(), 2 * stale.size());
+  ASSERT_EQ(opens.size(), 1 + 2 * stale.size());
   for (std::size_t k = 0; k < opens.size(); ++k) {
     EXPECT_EQ(opens[k].root, inventory::kDevicesRoot);
-    EXPECT_EQ(opens[k].path, k % 2 ? inventory::kDevicesKeyPath : inventory::kPrinterPortsKeyPath);
+    EXPECT_EQ(opens[k].path, k % 2 ? inventory::kPrinterPortsKeyPath : inventory::kDevicesKeyPath);
     EXPECT_EQ(opens[k].options, 0u);
     EXPECT_EQ(opens[k].access, kKeySetValue);
   }
@@ -234,8 +235,9 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
   EXPECT_EQ(session.window.boxes[1].text, kDone);
   EXPECT_EQ(session.window.boxes[1].title, kTitle);
   EXPECT_EQ(session.window.boxes[1].style, kStyleInformationOk);
+  EXPECT_EQ(session.window.exitCodes, std::vector<int>{0}) << "set, not left to the default";
   EXPECT_EQ(session.journal,
-            (Journal{"window.msgbox", "registry.open", "registry.open", "registry.delete", "registry.open",
+            (Journal{"window.msgbox", "registry.open", "registry.open", "registry.open", "registry.delete", "registry.open",
                      "registry.open", "registry.delete", "registry.open", "registry.open", "registry.delete",
                      "registry.open", "registry.open", "registry.delete", "eventlog.write", "window.msgbox",
                      "window.unload", "window.end"}));
@@ -259,24 +261,32 @@ TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) 
   struct Case {
     const char* what;
     void (*breakRegistry)(FakeRegistry&);
-    std::vector<std::wstring> left;
+    std::vector<std::wstring> left;  // under Devices and under PrinterPorts alike
     std::wstring refusedLines;
     std::size_t records;  // one of what is gone, if anything is; one of what is left
   };
+  const std::wstring printerPorts = inventory::kPrinterPortsKeyPath;
   const Case cases[] = {
       {"one deletion refused", [](FakeRegistry& r) { r.RefuseDelete(L"Ancienne"); },
        {L"Ancienne", L"Active"}, L"\t-Ancienne", 2},
-      {"the key cannot be opened for writing", [](FakeRegistry& r) { r.RefuseAccess(kKeySetValue); },
+      {"the Devices key cannot be changed: no twin goes either",
+       [](FakeRegistry& r) { r.RefuseAccess(inventory::kDevicesKeyPath, kKeySetValue); },
+       {L"Ancienne", L"Active", L"Perdue"}, L"\t-Ancienne\r\n\t-Perdue", 1},
+      {"the PrinterPorts key can be neither changed nor read", [](FakeRegistry& r) {
+         r.RefuseAccess(inventory::kPrinterPortsKeyPath, kKeySetValue);
+         r.RefuseAccess(inventory::kPrinterPortsKeyPath, 0x0001);  // KEY_QUERY_VALUE
+       },
        {L"Ancienne", L"Active", L"Perdue"}, L"\t-Ancienne\r\n\t-Perdue", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Session session({L"Ancienne", L"Active", L"Perdue"}, {L"Active"});
+    for (const wchar_t* name : {L"Ancienne", L"Active", L"Perdue"}) session.registry.AddValue(inventory::kDevicesRoot, printerPorts, name);
     c.breakRegistry(session.registry);
     session.window.AnswerNext(FakeWindowSystem::kIdYes);
     session.form->cmdLancer_Click();
-    EXPECT_EQ(session.WriteOpens(), 2u) << "every name is tried";
     EXPECT_EQ(session.Devices(), c.left);
+    EXPECT_EQ(session.registry.ValueNames(inventory::kDevicesRoot, printerPorts), c.left);
     ASSERT_EQ(session.window.boxes.size(), 2u);
     EXPECT_EQ(session.window.boxes[1].text, L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être "
                                             L"supprimées :\r\n" + c.refusedLines + L"\r\nErreur 5 : message 5");
@@ -290,25 +300,22 @@ TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) 
 
 TEST(Cleanup, YesWithAValueAlreadyGoneGoesOnWithTheNextName) {
   // The cleanup works on the list read at start-up; a value removed from the Devices key
-  // since then is still listed, and its deletion finds nothing.
+  // since then is still listed, and its deletion finds nothing. "Disparue" left its twin
+  // behind; "Absente" left neither value.
   Session session({L"Ancienne", L"Perdue"}, {});
-  const std::vector<std::wstring> listed = {L"Ancienne", L"Disparue", L"Perdue"};
+  session.registry.AddValue(inventory::kDevicesRoot, inventory::kPrinterPortsKeyPath, L"Disparue");
   session.form->lstRegedit.Clear();
-  for (const std::wstring& name : listed) session.form->lstRegedit.AddItem(name);
+  for (const wchar_t* name : {L"Ancienne", L"Disparue", L"Absente", L"Perdue"}) session.form->lstRegedit.AddItem(name);
   session.window.AnswerNext(FakeWindowSystem::kIdYes);
   session.form->cmdLancer_Click();
-  const auto deletes = session.CallsSinceStartUp(FakeRegistry::CallKind::Delete);
-  ASSERT_EQ(deletes.size(), 3u);
-  EXPECT_EQ(deletes[1].name, L"Disparue");
-  EXPECT_EQ(deletes[1].status, FakeRegistry::kFileNotFound);
-  EXPECT_EQ(deletes[2].name, L"Perdue");
   EXPECT_TRUE(session.Devices().empty());
+  EXPECT_TRUE(session.registry.ValueNames(inventory::kDevicesRoot, inventory::kPrinterPortsKeyPath).empty());
   ASSERT_EQ(session.window.boxes.size(), 2u);
   EXPECT_EQ(session.window.boxes[1].text, kDone);
   EXPECT_EQ(session.window.ends, 1);
-  // The record names only what this run deleted.
+  // The record names only what this run deleted, a twin alone included.
   ASSERT_EQ(session.eventLog.records.size(), 1u);
-  EXPECT_EQ(session.eventLog.records[0].strings, (std::vector<std::wstring>{L"2", L"Ancienne\r\nPerdue"}));
+  EXPECT_EQ(session.eventLog.records[0].strings, (std::vector<std::wstring>{L"3", L"Ancienne\r\nDisparue\r\nPerdue"}));
 }
 
 TEST(Cleanup, AFailureAfterTheDeletionsKeepsTheirExitCodeAndTheirRecord) {
@@ -337,7 +344,7 @@ TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
     EXPECT_EQ(open.root, inventory::kDevicesRoot);
     EXPECT_EQ(open.path, inventory::kDevicesKeyPath);
   }
-  EXPECT_EQ(session.WriteOpens(), stale.size());
+  EXPECT_EQ(session.WriteOpens(), 1 + stale.size()) << "once to tell whether the key gives its values up";
   EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));
   EXPECT_EQ(session.window.unloads, 1);
   EXPECT_EQ(session.window.ends, 0) << "start-up closes the window; the cleanup does not end the program";

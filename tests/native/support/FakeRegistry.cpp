@@ -30,7 +30,7 @@ registry::RegStatus FakeRegistry::OpenKey(registry::RegRootKey root, const std::
   registry::RegStatus status = 0;
   if (openRefusal_ != 0) {
     status = openRefusal_;
-  } else if (refusedAccess_.count(access) != 0) {
+  } else if (refusedAccess_.count(access) != 0 || refusedPathAccess_.count({path, access}) != 0) {
     status = kAccessDenied;
   } else if (keys_.count({root, path}) == 0) {
     status = kFileNotFound;

@@ -63,8 +63,9 @@ class FakeRegistry final : public registry::RegistryApi {
 
   // Every open answers this status instead of opening (0 lifts the refusal).
   void RefuseOpens(registry::RegStatus status) { openRefusal_ = status; }
-  // Opens asking for this access answer ERROR_ACCESS_DENIED.
+  // Opens asking for this access answer ERROR_ACCESS_DENIED; of every key, or of one.
   void RefuseAccess(std::uint32_t access) { refusedAccess_.insert(access); }
+  void RefuseAccess(const std::wstring& path, std::uint32_t access) { refusedPathAccess_.insert({path, access}); }
   // The enumeration call for this index answers this status.
   void FailEnumAt(std::uint32_t index, registry::RegStatus status) { enumFailures_[index] = status; }
   // Deleting this name answers ERROR_ACCESS_DENIED and removes nothing.
@@ -110,6 +111,7 @@ class FakeRegistry final : public registry::RegistryApi {
   registry::RegKeyHandle nextHandle_ = 0x1000;
   registry::RegStatus openRefusal_ = 0;
   std::set<std::uint32_t> refusedAccess_;
+  std::set<std::pair<std::wstring, std::uint32_t>> refusedPathAccess_;
   std::map<std::uint32_t, registry::RegStatus> enumFailures_;
   std::set<std::wstring> refusedDeletes_;
   std::vector<Call> calls_;

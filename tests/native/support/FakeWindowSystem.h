@@ -53,13 +53,17 @@ class FakeWindowSystem final : public WindowSystem {
     ++ends;
     if (journal_) journal_->push_back("window.end");
   }
-  void SetExitCode(int code) override { exitCode = code; }
+  void SetExitCode(int code) override {
+    exitCode = code;
+    exitCodes.push_back(code);
+  }
 
   std::size_t screenLines = static_cast<std::size_t>(-1);
   std::vector<Box> boxes;
   int unloads = 0;
   int ends = 0;
   int exitCode = 0;
+  std::vector<int> exitCodes;  // every code set, in order: 0 set is not 0 by default
 
  private:
   Journal* journal_;
