@@ -2,7 +2,7 @@
 // The standard output and error that a parent may hand the program. A program of the Windows
 // GUI subsystem has them only when its parent gives them (a redirection to a file, a pipe);
 // otherwise nothing is written. Text goes out in the OEM code page, which cmd and PowerShell
-// read by default: a character that code page lacks is replaced there, and only there.
+// read by default: a character that code page lacks is written as '?', never as a look-alike.
 #include <windows.h>
 
 #include <string>

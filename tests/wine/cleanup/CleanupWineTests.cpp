@@ -496,10 +496,19 @@ TEST_F(CleanupOnWine, YesRemovesExactlyTheStaleValuesReportsAndEndsWithExitCodeZ
 // keeps before a redirection: "/l" lists exactly what "/s" then deletes.
 TEST_F(CleanupOnWine, PreviewListsWhatTheSilentRunThenRemovesBothStartedByCmdWithARedirection) {
   constexpr auto kByCmd = ProductProcess::Launch::ThroughCmd;
+  // A full-width look-alike of a live printer's name, which the OEM code page lacks, and a name
+  // with a TAB and a line break: the listing shows neither as a live name, and keeps one a line.
+  for (const wchar_t* name : {L"ＨＰ LaserJet 4250", L"Nom\tavec\nsaut"}) {
+    devices_.Seed(name, L"winspool,Ne20:");
+    printerPorts_.Seed(name, L"winspool,Ne20:,15,45");
+  }
   const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
   const std::vector<std::wstring> stale = StaleInRegistryOrder();
   std::wstring lines;
-  for (const std::wstring& name : stale) lines += name + L"\r\n";
+  for (const std::wstring& name : stale) {
+    lines += name == L"Nom\tavec\nsaut" ? L"Nom?avec?saut" : name == L"ＨＰ LaserJet 4250" ? L"?? LaserJet 4250" : name;
+    lines += L"\r\n";
+  }
   const RegistryState before;
   wine_test::WmiDouble wmi({served_});
 
@@ -521,7 +530,7 @@ TEST_F(CleanupOnWine, PreviewListsWhatTheSilentRunThenRemovesBothStartedByCmdWit
   ExpectLiveValuesKeptByteForByte(devicesBefore);
   std::wstring names;
   for (std::size_t k = 0; k < stale.size(); ++k) names += (k == 0 ? L"" : L"\r\n") + stale[k];
-  EXPECT_EQ(run.eventLog, (std::vector<wine_test::LoggedString>{{"trace", L"6"}, {"trace", names}}));
+  EXPECT_EQ(run.eventLog, (std::vector<wine_test::LoggedString>{{"trace", L"8"}, {"trace", names}}));
 
   // The next logon finds nothing to delete, and leaves no record; nor does its preview.
   const wine_test::RedirectedOutput nothing;
@@ -744,15 +753,22 @@ TEST_F(LiveValuesOnWine, APrinterInstalledAfterStartUpKeepsItsValueUntilTheAnswe
   EXPECT_EQ(DevicesKey::Read(), Without(before, {L"Ancienne"}));
 }
 
-TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheRunSaysSoWithExitCodeTwoInEitherMode) {
+// A Devices key the user may only read keeps its devices, and then their twins in a PrinterPorts
+// key he may change stay too: no twin goes while its device stays.
+TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheirTwinsAndTheRunSaysSoWithExitCodeTwoInEitherMode) {
+  PrinterPortsKey printerPorts;
+  printerPorts.Seed(L"Ancienne", L"winspool,Ne00:,15,45");
+  printerPorts.Seed(L"HP LaserJet", L"winspool,Ne01:,15,45");
   Seed({L"Ancienne", L"HP LaserJet"});
   const wine_test::RegistryKeyContents before = DevicesKey::Read();
+  const wine_test::RegistryKeyContents printerPortsBefore = PrinterPortsKey::Read();
   const wine_test::RestrictedKey readOnly(kDevicesPath, KEY_READ);
   const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne");
   for (Mode mode : {Mode::Silent, Mode::Interactive}) {
     SCOPED_TRACE(ModeName(mode));
     ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne"}));
     EXPECT_EQ(DevicesKey::Read(), before);
+    EXPECT_EQ(PrinterPortsKey::Read(), printerPortsBefore);
     EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{
                              {"warn", L"1"}, {"warn", L"Ancienne"}, {"warn", L"5"}, {"warn", accessDenied}}));
   }
@@ -782,6 +798,16 @@ TEST_F(LiveValuesOnWine, APrinterPortsKeyTheUserMayOnlyReadKeepsTheDevicesWithAT
                                                                  {"warn", L"5"}, {"warn", accessDenied}}));
     }
   }
+  {
+    SCOPED_TRACE("a PrinterPorts key the user may neither change nor read: no twin can be told absent");
+    devices_.Seed(L"Sans jumeau", L"winspool,Ne01:");
+    const wine_test::RestrictedKey noAccess(kPrinterPortsPath, 0);
+    ASSERT_NO_FATAL_FAILURE(CleanUp(Mode::Silent, {L"HP LaserJet"}, {L"Ancienne", L"Sans jumeau"}));
+    EXPECT_EQ(DevicesKey::Read(), devicesBefore);
+    EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{{"warn", L"2"}, {"warn", L"Ancienne\r\nSans jumeau"},
+                                                               {"warn", L"5"}, {"warn", SystemText(ERROR_ACCESS_DENIED)}}));
+  }
+  EXPECT_EQ(PrinterPortsKey::Read(), printerPortsBefore);
   SCOPED_TRACE("both keys let the user set values, not add subkeys");
   const wine_test::RestrictedKey devicesLimited(kDevicesPath, KEY_READ | KEY_SET_VALUE);
   const wine_test::RestrictedKey printerPortsLimited(kPrinterPortsPath, KEY_READ | KEY_SET_VALUE);

@@ -65,13 +65,13 @@ std::filesystem::path OutputFile() {
   return path;
 }
 
-// Wine's debug form of a string: \r, \n, \\, \" and \XXXX (four hex digits) escapes.
+// Wine's debug form of a string: \r, \n, \t, \\, \" and \XXXX (four hex digits) escapes.
 std::wstring Unescape(const std::string& quoted) {
   std::wstring text;
   for (std::size_t i = 0; i < quoted.size(); ++i) {
     const char next = i + 1 < quoted.size() && quoted[i] == '\\' ? quoted[++i] : '\0';
     if (next == '\0') text += static_cast<wchar_t>(static_cast<unsigned char>(quoted[i]));
-    else if (next == 'r' || next == 'n') text += next == 'r' ? L'\r' : L'\n';
+    else if (next == 'r' || next == 'n' || next == 't') text += next == 'r' ? L'\r' : next == 'n' ? L'\n' : L'\t';
     else if (!std::isxdigit(static_cast<unsigned char>(next))) text += static_cast<wchar_t>(next);
     else text += static_cast<wchar_t>(std::stoul(quoted.substr(i, 4), nullptr, 16)), i += 3;
   }
