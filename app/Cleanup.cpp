@@ -8,6 +8,7 @@
 #include "app/NameListing.h"
 #include "app/StaleNames.h"
 #include "inventory/DevicesKey.h"
+#include "inventory/PrintingTurnedOff.h"
 #include "inventory/SpoolerWitness.h"
 
 namespace {
@@ -38,6 +39,15 @@ void Form1::ListStaleNames() {
 }
 
 void Form1::cmdLancer_Click() {
+  try {
+    CleanUp();
+  } catch (const inventory::PrintingTurnedOff&) {
+    // Raised only by the inventory's questions, which all come before the first deletion.
+    EndWithPrintingTurnedOff();
+  }
+}
+
+void Form1::CleanUp() {
   ListStaleNames();
 
   if (lstSuppr.ListCount() == 0) {

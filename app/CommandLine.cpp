@@ -27,6 +27,7 @@ StartMode StartModeOf(const std::wstring& argumentText) {
   while (length > 0 && IsBlank(argumentText[length - 1])) --length;
   const std::wstring_view argument(argumentText.data(), length);
   if (argument == L"/s") return StartMode::Silent;
+  if (argument == L"/q") return StartMode::Quiet;
   if (argument == L"/l") return StartMode::Preview;
   return StartMode::Interactive;
 }

@@ -9,11 +9,13 @@ std::wstring ArgumentText(const std::wstring& fullCommandLine);
 // How a run goes, from its argument text.
 enum class StartMode {
   Interactive,  // the window
-  Silent,       // "/s": the cleanup at start-up, no window, no message
+  Silent,       // "/s": the cleanup at start-up, no window, no message but an error's report
+  Quiet,        // "/q": the cleanup of "/s", whose error report goes to the event log and the
+                // standard error, never to a box
   Preview,      // "/l": the names "/s" would delete, on the standard output; nothing deleted
 };
 
-// "/s" and "/l", lower case and alone, select their modes; everything else is interactive.
+// "/s", "/q" and "/l", lower case and alone, select their modes; everything else is interactive.
 // Blanks after the argument are not part of it: cmd keeps the one before a redirection
 // ("/s >nul" gives "/s "), and an editor may leave one at the end of a batch line.
 StartMode StartModeOf(const std::wstring& argumentText);

@@ -1,10 +1,11 @@
 #include "app/Form1.h"
 
-#include "app/CommandLine.h"
 #include "app/ExitCodes.h"
+#include "app/Messages.h"
 #include "inventory/Inventories.h"
+#include "inventory/PrintingTurnedOff.h"
 
-Form1::Form1(Form1Services services, std::wstring argumentText)
+Form1::Form1(Form1Services services, StartMode mode)
     : window_(services.window),
       printers_(services.printers),
       spooler_(services.spooler),
@@ -12,24 +13,37 @@ Form1::Form1(Form1Services services, std::wstring argumentText)
       module1_(services.registry),
       eventLog_(services.eventLog),
       output_(services.output),
-      argumentText_(std::move(argumentText)) {}
+      mode_(mode) {}
 
 void Form1::Form_Load() {
-  const StartMode mode = StartModeOf(argumentText_);
-  SilentMode = mode == StartMode::Silent ? -1 : 0;
-  // WMI first: if the printer inventory fails, the program ends before the registry is read.
-  FillWmiList();
-  FillRegeditList();
-  if (mode == StartMode::Preview) {
-    // The list a silent run would delete, and nothing else: no deletion, no message, no record.
-    ListStaleNames();
-    output_.WriteLines(lstSuppr.Items());
-    if (lstSuppr.ListCount() > 0) window_.SetExitCode(exit_codes::kStaleFound);
-    window_.Unload();
-  } else if (SilentMode) {
-    cmdLancer_Click();
-    window_.Unload();
+  SilentMode = mode_ == StartMode::Silent || mode_ == StartMode::Quiet ? -1 : 0;
+  try {
+    // WMI first: if the printer inventory fails, the program ends before the registry is read.
+    FillWmiList();
+    FillRegeditList();
+    if (mode_ == StartMode::Preview) {
+      // The list a silent run would delete, and nothing else: no deletion, no message, no record.
+      ListStaleNames();
+      output_.WriteLines(lstSuppr.Items());
+      if (lstSuppr.ListCount() > 0) window_.SetExitCode(exit_codes::kStaleFound);
+    } else if (SilentMode) {
+      CleanUp();  // what "Lancer nettoyage" does, with no window to show
+    }
+  } catch (const inventory::PrintingTurnedOff&) {
+    EndWithPrintingTurnedOff();
+    return;
   }
+  if (mode_ != StartMode::Interactive) window_.Unload();
+}
+
+void Form1::EndWithPrintingTurnedOff() {
+  // Nothing was deleted. A run nobody watches leaves no trace there, as a run with nothing
+  // stale: no box, no record, no listing.
+  window_.SetExitCode(exit_codes::kPrintingTurnedOff);
+  if (mode_ == StartMode::Interactive) {
+    window_.MsgBox(messages::kPrintingTurnedOff, messages::kTitle, messages::kStyleInformationOk);
+  }
+  window_.Unload();
 }
 
 void Form1::cmdSortir_Click() { window_.Unload(); }

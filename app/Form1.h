@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/EventLog.h"
 #include "app/StandardOutput.h"
 #include "app/WindowSystem.h"
@@ -26,18 +27,19 @@ struct Form1Services {
 
 class Form1 {
  public:
-  Form1(Form1Services services, std::wstring argumentText);
+  Form1(Form1Services services, StartMode mode);
 
   NameList lstWMI{L"lstWMI"};
   NameList lstRegedit{L"lstRegedit"};
   NameList lstSuppr{L"lstSuppr"};
 
-  // 16-bit Boolean: -1 true, 0 false. Set once by Form_Load.
+  // 16-bit Boolean: -1 true, 0 false. Set once by Form_Load: true for "/s" and "/q".
   std::int16_t SilentMode = 0;
 
   // Runs once before the window is first shown: mode, WMI list, registry list, and in
   // silent mode the cleanup and the unload. A preview lists the stale names on the standard
-  // output instead of deleting them, and unloads.
+  // output instead of deleting them, and unloads. On a machine whose Print Spooler service is
+  // disabled, the run ends with code 4 and deletes nothing; only the window says so.
   void Form_Load();
   // "Lancer nettoyage": find the stale device names, confirm, delete each with its
   // PrinterPorts twin, record and report. A name that the spooler lists, or that the registry
@@ -58,6 +60,9 @@ class Form1 {
 
   void FillWmiList();
   void FillRegeditList();
+  void CleanUp();
+  // Ends a run whose printer inventory failed because printing is turned off on this machine.
+  void EndWithPrintingTurnedOff();
   // Fills lstSuppr anew with the stale names, as the cleanup deletes them.
   void ListStaleNames();
   // The spooler's printers now; see inventory::SpoolerWitness::Ask.
@@ -79,5 +84,5 @@ class Form1 {
   registry::Module1 module1_;
   EventLog& eventLog_;
   StandardOutput& output_;
-  std::wstring argumentText_;
+  StartMode mode_;
 };

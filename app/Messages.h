@@ -20,6 +20,9 @@ inline constexpr wchar_t kOtherName[] = L" autre";
 inline constexpr wchar_t kOtherNames[] = L" autres";
 // Ends that line in the confirmation, whose names are all in the window's small list.
 inline constexpr wchar_t kFullListInWindow[] = L" (liste complète dans la fenêtre)";
+inline constexpr wchar_t kPrintingTurnedOff[] =
+    L"Le service Spouleur d'impression est désactivé sur cet ordinateur : les imprimantes "
+    L"installées ne peuvent pas être connues. Rien n'a été supprimé.";
 
 // Windows message-box flags and answers.
 inline constexpr int kStyleInformationOk = 64;     // MB_ICONINFORMATION | MB_OK

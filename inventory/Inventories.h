@@ -8,7 +8,8 @@
 namespace inventory {
 
 // Appends every installed printer's name to lstWMI, in the source's order. An inventory
-// that cannot be obtained raises AppError: an empty lstWMI would make every device stale.
+// that cannot be obtained raises AppError: an empty lstWMI would make every device stale;
+// PrintingTurnedOff when the Print Spooler service is disabled.
 void FillWmiList(PrinterSource& printers, SpoolerProbe& spooler, NameList& lstWMI);
 
 // Appends the name of every value under the Devices key to lstRegedit, in the registry's

@@ -31,6 +31,10 @@ class SpoolerProbe {
   // The name as the spooler compares printer names: two names that differ only in letter
   // case give the same key.
   virtual std::wstring ComparisonKey(const std::wstring& printerName) = 0;
+  // Whether the Print Spooler service is set to Disabled on this machine. False when that
+  // cannot be read, or when the service is merely stopped: only a service disabled on purpose
+  // makes a failed inventory the mark of a machine without printing.
+  virtual bool ServiceDisabled() = 0;
 };
 
 }  // namespace inventory

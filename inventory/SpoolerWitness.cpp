@@ -1,6 +1,7 @@
 #include "inventory/SpoolerWitness.h"
 
 #include "common/AppError.h"
+#include "inventory/PrintingTurnedOff.h"
 
 namespace inventory {
 
@@ -9,6 +10,7 @@ SpoolerWitness SpoolerWitness::Ask(SpoolerProbe& spooler, bool wmiListedPrinters
   SpoolerWitness witness(spooler);
   if (answer.error != 0) {
     if (wmiListedPrinters) return witness;
+    if (spooler.ServiceDisabled()) throw PrintingTurnedOff();
     throw AppError(L"l'inventaire des imprimantes n'a pas pu être obtenu : WMI n'en signale "
                    L"aucune et le spouleur d'impression ne répond pas",
                    answer.error);

@@ -12,7 +12,8 @@ class SpoolerWitness {
  public:
   // Asks the spooler now. When it does not answer, WMI alone decides if WMI listed printers;
   // if WMI listed none either, the inventory could not be obtained and AppError is raised:
-  // an empty inventory would make every device look stale.
+  // an empty inventory would make every device look stale. PrintingTurnedOff when the Print
+  // Spooler service is disabled.
   static SpoolerWitness Ask(SpoolerProbe& spooler, bool wmiListedPrinters);
 
   // Whether the spooler listed a printer of this name, in any letter case.

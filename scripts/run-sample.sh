@@ -7,7 +7,7 @@
 #   run-sample.sh       the window: on your display when DISPLAY is set (press "Lancer
 #                       nettoyage", read the list, answer Yes or No); without a display, a
 #                       scripted walk-through on a virtual screen that saves screenshots
-#   run-sample.sh /s    the silent cleanup
+#   run-sample.sh /s    the silent cleanup (/q: the same, whose errors are never shown)
 #   run-sample.sh /l    the preview: the names "/s" would delete, and nothing deleted
 #
 # Either way it prints the Devices and PrinterPorts keys before and after, then times "/s"
@@ -27,8 +27,8 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 mode=${1:-}
-if [ $# -gt 1 ] || { [ -n "$mode" ] && [ "$mode" != "/s" ] && [ "$mode" != "/l" ]; }; then
-  echo "usage: $0 [/s | /l]" >&2
+if [ $# -gt 1 ] || { [ -n "$mode" ] && [ "$mode" != "/s" ] && [ "$mode" != "/q" ] && [ "$mode" != "/l" ]; }; then
+  echo "usage: $0 [/s | /q | /l]" >&2
   exit 2
 fi
 timed_runs=${SAMPLE_TIMED_RUNS:-5}
@@ -174,9 +174,9 @@ show_devices "Devices key before ($(printf '%s, ' "${installed[@]}" | sed 's/, $
 echo
 
 status=0
-if [ "$mode" = "/s" ]; then
-  echo "Silent run: NettoyageImprimantes.exe /s"
-  timeout 120 wine "$exe" /s </dev/null >"$work/product.log" 2>&1 || status=$?
+if [ "$mode" = "/s" ] || [ "$mode" = "/q" ]; then
+  echo "Silent run: NettoyageImprimantes.exe $mode"
+  timeout 180 wine "$exe" "$mode" </dev/null >"$work/product.log" 2>&1 || status=$?
 elif [ "$mode" = "/l" ]; then
   echo "Preview: NettoyageImprimantes.exe /l > liste.txt (exit code 3: stale values found; 0: none)"
   timeout 120 wine "$exe" /l </dev/null >"$work/preview.txt" 2>"$work/product.log" || status=$?

@@ -5,6 +5,7 @@
 // None of them throws: the caller checks and reports a failure (win32::ThrowLastError).
 #include <windows.h>
 #include <oleauto.h>
+#include <winsvc.h>
 
 #include <string>
 #include <utility>
@@ -42,11 +43,13 @@ inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
 inline void DeleteGdiObject(HFONT font) { ::DeleteObject(font); }
 inline void DeregisterEventSourceHandle(HANDLE source) { ::DeregisterEventSource(source); }
 inline void UnloadModule(HMODULE module) { ::FreeLibrary(module); }
+inline void CloseService(SC_HANDLE service) { ::CloseServiceHandle(service); }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueEventSource = UniqueHandle<HANDLE, DeregisterEventSourceHandle>;
 using UniqueModule = UniqueHandle<HMODULE, UnloadModule>;
+using UniqueServiceHandle = UniqueHandle<SC_HANDLE, CloseService>;
 
 // The screen's device context with a font selected into it, for measuring text in that font.
 // The font is deselected and the context released on every path; the font itself stays the

@@ -19,6 +19,7 @@ using EnumPrintersFunction = decltype(&EnumPrintersW);
 }  // namespace
 
 SpoolerAnswer Win32SpoolerProbe::Query() {
+  const InventoryDeadline::Question question(deadline_, L"le spouleur d'impression");
   const win32::UniqueModule spooler(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!spooler) return {GetLastError(), {}};
   const auto enumPrinters = reinterpret_cast<EnumPrintersFunction>(
@@ -59,6 +60,21 @@ std::wstring Win32SpoolerProbe::ComparisonKey(const std::wstring& printerName) {
     throw AppError(L"comparaison des noms d'imprimantes du spouleur", GetLastError());
   }
   return key;
+}
+
+bool Win32SpoolerProbe::ServiceDisabled() {
+  // A standard user may connect to the service manager and read a service's configuration.
+  const win32::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return false;
+  const win32::UniqueServiceHandle service(OpenServiceW(manager.get(), L"Spooler", SERVICE_QUERY_CONFIG));
+  if (!service) return false;
+  DWORD needed = 0;
+  QueryServiceConfigW(service.get(), nullptr, 0, &needed);
+  if (needed == 0) return false;
+  std::vector<BYTE> buffer(needed);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service.get(), config, needed, &needed)) return false;
+  return config->dwStartType == SERVICE_DISABLED;
 }
 
 }  // namespace inventory

@@ -131,6 +131,7 @@ std::wstring ReadName(IDispatch& printer) {
 }  // namespace
 
 void WmiPrinterSource::ForEachPrinterName(const std::function<void(const std::wstring&)>& onName) {
+  const InventoryDeadline::Question question(deadline_, L"WMI");
   const std::wstring machineName = L"127.0.0.1";
 
   const ComPtr<IDispatch> service = BindService(machineName);

@@ -2,8 +2,9 @@
 
 #include "app/CommandLine.h"
 
-TEST(CommandLine, OnlySlashSOrSlashLLowerCaseAloneSelectsTheirModesTrailingBlanksDropped) {
-  constexpr StartMode kSilent = StartMode::Silent, kPreview = StartMode::Preview, kWindow = StartMode::Interactive;
+TEST(CommandLine, OnlySlashSQOrLLowerCaseAloneSelectsTheirModesTrailingBlanksDropped) {
+  constexpr StartMode kSilent = StartMode::Silent, kQuiet = StartMode::Quiet, kPreview = StartMode::Preview,
+                      kWindow = StartMode::Interactive;
   struct Case {
     const wchar_t* argumentText;
     StartMode mode;
@@ -14,6 +15,8 @@ TEST(CommandLine, OnlySlashSOrSlashLLowerCaseAloneSelectsTheirModesTrailingBlank
       {L"\"/s\"", kWindow},    {L"s", kWindow},         {L"//s", kWindow},       {L"/s\t", kSilent},
       {L"/s  ", kSilent},      {L"/s \t ", kSilent},    {L"/s\r", kWindow},      {L"/l", kPreview},
       {L"/l ", kPreview},      {L"/L", kWindow},        {L"/l x", kWindow},      {L"/l/s", kWindow},
+      {L"/q", kQuiet},         {L"/q \t", kQuiet},      {L"/Q", kWindow},        {L"/q x", kWindow},
+      {L"/quiet", kWindow},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(StartModeOf(c.argumentText), c.mode) << "argument text: [" << testing::PrintToString(std::wstring(c.argumentText)) << "]";

@@ -54,6 +54,7 @@ TEST(Form1Load, OnlyTheArgumentTextSlashSMakesTheStartSilent) {
   };
   const Case cases[] = {
       {L"/s", true}, {L"/S", false}, {L"-s", false}, {L"/silent", false}, {L"/s x", false}, {L"", false},
+      {L"/q", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.argumentText)));
@@ -82,6 +83,38 @@ TEST(Form1Load, AWmiFailureEndsStartUpBeforeTheRegistryIsReadInEitherMode) {
     EXPECT_EQ(start.form->lstRegedit.ListCount(), 0);
     EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"Ancienne"}));
     EXPECT_EQ(start.window.unloads, 0);
+  }
+}
+
+TEST(Form1Load, APreviewWritesWhatTheCleanupWouldDeleteAndDeletesNothing) {
+  ProgramStart start({L"HP LaserJet", L"Ancienne", L"\\\\SERVER\\Vieille"}, {L"HP LaserJet"}, L"/l");
+  start.form->Form_Load();
+  EXPECT_EQ(start.output.lines, (std::vector<std::wstring>{L"Ancienne", L"\\\\SERVER\\Vieille"}));
+  EXPECT_EQ(start.window.exitCodes, std::vector<int>{3});
+  EXPECT_EQ(start.Devices().size(), 3u);
+  EXPECT_TRUE(start.window.boxes.empty());
+  EXPECT_TRUE(start.eventLog.records.empty());
+  EXPECT_EQ(start.window.unloads, 1);
+}
+
+// Where the Print Spooler service is disabled, a failed inventory means a machine without
+// printing: exit code 4, nothing deleted, and only the window says so.
+TEST(Form1Load, AFailedInventoryWithTheSpoolerServiceDisabledEndsWithCodeFourAndDeletesNothing) {
+  for (const bool wmiFails : {true, false}) {  // or WMI lists none and the spooler does not answer
+    for (const wchar_t* argumentText : {L"", L"/s", L"/q", L"/l"}) {
+      SCOPED_TRACE(testing::PrintToString(std::wstring(argumentText)) + (wmiFails ? " WMI fails" : " no printer"));
+      ProgramStart start({L"Ancienne"}, std::vector<std::wstring>(wmiFails ? 1 : 0, L"HP LaserJet"), argumentText,
+                         FakeSpooler::kRpcServerUnavailable);
+      if (wmiFails) start.printers.FailAfter(0);
+      start.spooler.disabled = true;
+      start.form->Form_Load();
+      EXPECT_EQ(start.window.exitCodes, std::vector<int>{4});
+      EXPECT_EQ(start.window.boxes.size(), argumentText[0] ? 0u : 1u);
+      EXPECT_EQ(start.window.unloads, 1);
+      EXPECT_EQ(start.Devices(), std::vector<std::wstring>{L"Ancienne"});
+      EXPECT_TRUE(start.eventLog.records.empty());
+      EXPECT_TRUE(start.output.lines.empty());
+    }
   }
 }
 

@@ -25,7 +25,7 @@ constexpr CLSID kDoubleClsid = {0x6B1C4E2A, 0x93D7, 0x4F0B, {0xA8, 0xE5, 0x3C, 0
 constexpr DISPID kDispidExecQuery = 1;
 constexpr DISPID kDispidName = 1;
 
-enum class Failure { None, Bind, ExecQuery, EnumerationAfter, NameRead, NameNotText, NameException };
+enum class Failure { None, Bind, ExecQuery, EnumerationAfter, NameRead, NameNotText, NameException, HangAtQuery };
 
 struct Config {
   std::vector<std::wstring> printers;
@@ -79,7 +79,8 @@ bool ParseFailure(const std::wstring& text, Failure& failure) {
       {L"EnumerationAfter", Failure::EnumerationAfter},
       {L"NameRead", Failure::NameRead},
       {L"NameNotText", Failure::NameNotText},
-      {L"NameException", Failure::NameException}};
+      {L"NameException", Failure::NameException},
+      {L"HangAtQuery", Failure::HangAtQuery}};
   for (const auto& [name, value] : kNames) {
     if (text == name) {
       failure = value;
@@ -400,6 +401,7 @@ class Service final : public Dispatch {
   HRESULT Call(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception) override {
     if (member != kDispidExecQuery || (flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
     if (params == nullptr || params->cArgs < 1) return DISP_E_BADPARAMCOUNT;
+    if (config().failure == Failure::HangAtQuery) Sleep(INFINITE);  // a driver or print server that never answers
     if (config().failure == Failure::ExecQuery) {
       if (exception == nullptr) return static_cast<HRESULT>(wmi_double::kExecQueryFailure);
       *exception = EXCEPINFO{};

@@ -3,7 +3,8 @@
 // is, its class id, the codes its failures carry and the texts of its log.
 //
 // Configuration: a UTF-8 text file, one setting per line ("\n"), read at each bind:
-//   failure None|Bind|ExecQuery|EnumerationAfter|NameRead|NameNotText|NameException
+//   failure None|Bind|ExecQuery|EnumerationAfter|NameRead|NameNotText|NameException|HangAtQuery
+//                            (HangAtQuery: ExecQuery never returns, as behind a stuck driver)
 //   index K                  the member index for EnumerationAfter and the Name failures
 //   printer NAME             one per printer, in the order served; NAME is the rest of the line
 //   refuseLoopback 0xCODE    refuse, with that code, only a display name whose machine is

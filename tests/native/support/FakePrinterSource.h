@@ -61,7 +61,9 @@ class FakeSpooler final : public inventory::SpoolerProbe {
     }
     return key;
   }
+  bool ServiceDisabled() override { return disabled; }
   int queries = 0;
+  bool disabled = false;  // the Print Spooler service's start type
 
  private:
   inventory::SpoolerAnswer answer_;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/EventLog.h"
 #include "app/Form1.h"
 #include "inventory/DevicesKey.h"
@@ -33,9 +34,12 @@ struct RecordedEvents final : EventLog {
   Journal* journal_;
 };
 
-// A preview's standard output: the preview is tried through the real program under Wine.
-struct NoStandardOutput final : StandardOutput {
-  void WriteLines(const std::vector<std::wstring>&) noexcept override {}
+// A preview's standard output: every line written, in order.
+struct RecordedOutput final : StandardOutput {
+  void WriteLines(const std::vector<std::wstring>& written) noexcept override {
+    lines.insert(lines.end(), written.begin(), written.end());
+  }
+  std::vector<std::wstring> lines;
 };
 
 struct ProgramStart {
@@ -46,7 +50,8 @@ struct ProgramStart {
     registry.AddKey(inventory::kDevicesRoot, inventory::kDevicesKeyPath);
     for (const std::wstring& name : registryNames)
       registry.AddValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
-    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry, eventLog, output}, argumentText);
+    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry, eventLog, output},
+                                   StartModeOf(argumentText));
   }
   // Form1 holds references to the stand-ins: they stay where they are.
   ProgramStart(const ProgramStart&) = delete;
@@ -63,6 +68,6 @@ struct ProgramStart {
   FakePrinterSource printers;
   FakeSpooler spooler;
   RecordedEvents eventLog;
-  NoStandardOutput output;
+  RecordedOutput output;
   std::unique_ptr<Form1> form;
 };

@@ -597,6 +597,24 @@ class DeadSpoolerForTheProduct {
   static constexpr wchar_t kOverrides[] = L"Software\\Wine\\AppDefaults\\NettoyageImprimantes.exe\\DllOverrides";
 };
 
+// While the object lives, the Print Spooler service is disabled. Wine's service manager keeps
+// its own copy of each start type: only ChangeServiceConfigW changes it.
+class DisabledSpoolerService {
+ public:
+  DisabledSpoolerService() { Change(SERVICE_DISABLED); }
+  ~DisabledSpoolerService() { Change(SERVICE_DEMAND_START); }
+
+ private:
+  static void Change(DWORD startType) {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_CHANGE_CONFIG);
+    EXPECT_TRUE(ChangeServiceConfigW(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr, nullptr)) << GetLastError();
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+  }
+};
+
 // Windows' own words for a status, without the line break they end with.
 std::wstring SystemText(DWORD status) {
   wchar_t text[256] = L"";
@@ -826,6 +844,40 @@ TEST_F(LiveValuesOnWine, NoWmiPrinterAndADeadSpoolerEndWithTheErrorReportAndDele
     wine_test::ExpectErrorReportAndNothingDeleted(mode == Mode::Silent ? L"/s" : L"", wmi.Environment(),
                                                   L"le spouleur d'impression ne répond pas", L"Code d'erreur : 0x");
   }
+}
+
+// Disabling the Print Spooler service is a common hardening; WMI then fails (0x80041001) and
+// the machine has no printing to compare with. A run nobody watches ends with code 4 and leaves
+// no trace; the window says why. Merely stopped, the spooler leaves it an error.
+TEST_F(LiveValuesOnWine, WithTheSpoolerServiceDisabledAFailedInventoryEndsWithCodeFourAndDeletesNothing) {
+  Seed({L"Ancienne", L"HP LaserJet"});
+  const wine_test::RegistryKeyContents before = DevicesKey::Read();
+  wine_test::WmiDouble wmi({{L"HP LaserJet"}, wine_test::WmiFailure::EnumerationAfter, 0});
+  {
+    const DisabledSpoolerService disabled;
+    const wine_test::RedirectedOutput listing;
+    for (const std::wstring& arguments : {std::wstring(L"/s"), std::wstring(L"/q"), L"/l >" + listing.Path()}) {
+      SCOPED_TRACE(testing::PrintToString(arguments));
+      const WatchedRun run = RunWatchingWindows(arguments, wmi.Environment(), ProductProcess::Launch::ThroughCmd);
+      ASSERT_TRUE(run.ended);
+      EXPECT_EQ(run.exitCode, 4u);
+      EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
+      EXPECT_EQ(run.eventLog, std::vector<wine_test::LoggedString>{});
+    }
+    EXPECT_EQ(listing.Text(), L"");
+    ProductProcess product(L"", wmi.Environment());
+    HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(wine_test::MessageBoxText(box), L"Le service Spouleur d'impression est désactivé sur cet ordinateur : "
+                                              L"les imprimantes installées ne peuvent pas être connues. Rien n'a été supprimé.");
+    EXPECT_EQ(product.WaitForWindow(wine_test::kMainWindowCaption, 0), nullptr);
+    wine_test::PressMessageBoxButton(box, IDOK);
+    DWORD exitCode = 0;
+    ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
+    EXPECT_EQ(exitCode, 4u);
+  }
+  EXPECT_EQ(DevicesKey::Read(), before);
+  wine_test::ExpectErrorReportAndNothingDeleted(L"/s", wmi.Environment(), L"énumération des imprimantes", L"0x80041001");
 }
 
 }  // namespace

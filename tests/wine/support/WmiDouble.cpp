@@ -19,6 +19,7 @@ const wchar_t* FailureName(WmiFailure failure) {
     case WmiFailure::NameRead: return L"NameRead";
     case WmiFailure::NameNotText: return L"NameNotText";
     case WmiFailure::NameException: return L"NameException";
+    case WmiFailure::HangAtQuery: return L"HangAtQuery";
   }
   return L"None";
 }
@@ -65,6 +66,7 @@ std::uint32_t WmiFailureCode(WmiFailure failure) {
     case WmiFailure::NameRead: return wmi_double::kNameReadFailure;
     case WmiFailure::NameNotText: return static_cast<std::uint32_t>(DISP_E_TYPEMISMATCH);
     case WmiFailure::NameException: return static_cast<std::uint32_t>(DISP_E_EXCEPTION);
+    case WmiFailure::HangAtQuery: return 0x000005B4;  // ERROR_TIMEOUT, from the program's deadline
   }
   return 0;
 }

@@ -10,7 +10,7 @@
 
 namespace wine_test {
 
-enum class WmiFailure { None, Bind, ExecQuery, EnumerationAfter, NameRead, NameNotText, NameException };
+enum class WmiFailure { None, Bind, ExecQuery, EnumerationAfter, NameRead, NameNotText, NameException, HangAtQuery };
 
 struct WmiDoubleSetup {
   std::vector<std::wstring> printers;  // served in this order, names exactly as given

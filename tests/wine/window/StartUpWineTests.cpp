@@ -98,22 +98,68 @@ TEST_F(StartUp, AWmiFailureEndsTheProgramWithTheErrorReportInEitherMode) {
   }
 }
 
-// A detection script runs where nobody can answer a box: the preview's report goes to the
-// standard error it was given, and the exit code says it failed.
-TEST_F(StartUp, AWmiFailureEndsAPreviewWithItsReportOnStandardErrorAndNoWindow) {
+// A detection script or an unattended cleanup runs where nobody can answer a box: the report
+// goes to the standard error it was given and, for "/q", to the event log; the exit code says
+// it failed.
+TEST_F(StartUp, AWmiFailureEndsAPreviewOrAQuietRunWithItsReportOnStandardErrorAndNoWindow) {
   WmiDouble wmi(WmiDoubleSetup{{L"HP LaserJet"}, WmiFailure::Bind});
-  const RedirectedOutput errors;
-  ProductProcess product(L"/l >nul 2>" + errors.Path(), wmi.Environment(), false, ProductProcess::Launch::ThroughCmd);
+  for (const wchar_t* mode : {L"/l", L"/q"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(mode)));
+    const RedirectedOutput errors;
+    ProductProcess product(mode + (L" >nul 2>" + errors.Path()), wmi.Environment(), false,
+                           ProductProcess::Launch::ThroughCmd);
+    std::vector<std::wstring> shown;
+    DWORD exitCode = 99;
+    ASSERT_TRUE(WatchUntilExit(product, kExitTimeout, shown, exitCode)) << "the run waited";
+    EXPECT_TRUE(shown.empty()) << "windows shown: " << testing::PrintToString(shown);
+    EXPECT_EQ(exitCode, static_cast<DWORD>(exit_codes::kError));
+    EXPECT_EQ(ValueNames(kDevicesKeyPath).size(), 2u) << "nothing may be deleted";
+    const std::wstring text = errors.Text();
+    const std::wstring report = L"Erreur d'exécution : liaison au service WMI\r\nCode d'erreur : " +
+                                Hex(WmiFailureCode(WmiFailure::Bind));
+    EXPECT_NE(text.find(report + L"\r\n"), std::wstring::npos) << testing::PrintToString(text);
+    // A preview leaves no record; a quiet run records its report as every run does.
+    const std::vector<LoggedString> recorded = mode == std::wstring(L"/l") ? std::vector<LoggedString>{}
+                                                                           : std::vector<LoggedString>{{"err", report}};
+    EXPECT_EQ(product.EventLog(), recorded);
+  }
+}
+
+// A stuck driver or a print server that is gone never answers: a quiet run ends by itself at the
+// inventory's deadline, deleting nothing. A window opened before it, whose inventory answered,
+// is not touched by that deadline and still cleans up when asked.
+TEST_F(StartUp, AnInventoryThatNeverAnswersEndsAQuietRunAtItsDeadlineAndSparesAnAnsweredRun) {
+  WmiDouble answering(WmiDoubleSetup{{L"HP LaserJet"}});
+  ProductProcess interactive(L"", answering.Environment());
+  ASSERT_NE(interactive.WaitForWindow(kMainWindowCaption, kStartTimeout), nullptr);
+  WmiDouble hanging(WmiDoubleSetup{{L"HP LaserJet"}, WmiFailure::HangAtQuery});
+  const ULONGLONG start = GetTickCount64();
+  ProductProcess quiet(L"/q", hanging.Environment(), /*waitUntilIdle=*/false);
   std::vector<std::wstring> shown;
   DWORD exitCode = 99;
-  ASSERT_TRUE(WatchUntilExit(product, kExitTimeout, shown, exitCode)) << "the preview waited";
+  ASSERT_TRUE(WatchUntilExit(quiet, 180000, shown, exitCode)) << "the quiet run never ended";
+  const ULONGLONG seconds = (GetTickCount64() - start) / 1000;
+  EXPECT_GE(seconds, 119u);
+  EXPECT_LE(seconds, 150u);
   EXPECT_TRUE(shown.empty()) << "windows shown: " << testing::PrintToString(shown);
   EXPECT_EQ(exitCode, static_cast<DWORD>(exit_codes::kError));
+  EXPECT_EQ(quiet.EventLog(), (std::vector<LoggedString>{
+                                  {"err", L"Erreur d'exécution : WMI n'a pas donné la liste des imprimantes dans le délai "
+                                          L"de 120 secondes\r\nCode d'erreur : 0x000005B4"}}));
   EXPECT_EQ(ValueNames(kDevicesKeyPath).size(), 2u) << "nothing may be deleted";
-  const std::wstring text = errors.Text();  // with Wine's own debug lines, which go there too
-  EXPECT_NE(text.find(L"Erreur d'exécution : "), std::wstring::npos) << testing::PrintToString(text);
-  EXPECT_NE(text.find(L"Code d'erreur : " + Hex(WmiFailureCode(WmiFailure::Bind)) + L"\r\n"), std::wstring::npos);
-  EXPECT_EQ(text.find(L"ReportEventW"), std::wstring::npos) << "a preview leaves no record";
+
+  HWND window = interactive.WaitForWindow(kMainWindowCaption, 0);
+  ASSERT_NE(window, nullptr) << "the deadline of an answered inventory ended the window";
+  Press(GetDlgItem(window, control_ids::kCmdLancer));
+  HWND question = interactive.WaitForMessageBox(kMessageBoxTitle, kStartTimeout);
+  ASSERT_NE(question, nullptr);
+  PressMessageBoxButton(question, IDYES);
+  HWND done = interactive.WaitForMessageBoxSaying(kMessageBoxTitle, L"Nettoyage terminé !", kStartTimeout);
+  ASSERT_NE(done, nullptr);
+  PressMessageBoxButton(done, IDOK);
+  ASSERT_TRUE(interactive.WaitForExit(kExitTimeout, exitCode));
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(ValueNames(kDevicesKeyPath), Names{L"HP LaserJet"});
 }
 
 TEST_F(StartUp, WinesOwnWmiFailingOnTheMonikerEndsTheProgramWithTheErrorReport) {

@@ -21,6 +21,10 @@ using wine_test::WmiFailure;
 
 constexpr wchar_t kMoniker[] = L"winmgmts:{impersonationLevel=impersonate}!\\\\127.0.0.1\\root\\cimv2";
 
+// The product's deadline, which these questions never come near.
+void NoReport(const AppError&) noexcept {}
+const inventory::InventoryDeadline kDeadline(NoReport, 1);
+
 // The double's COM objects still alive in this process; -1 when the double was never loaded.
 LONG DoubleLiveObjects() {
   const HMODULE module = GetModuleHandleW(wmi_double::kDllName);
@@ -41,7 +45,7 @@ class WmiPrinterSourceOnWine : public testing::Test {
   // The names the source delivers, in order.
   std::vector<std::wstring> Names() {
     std::vector<std::wstring> names;
-    inventory::WmiPrinterSource source;
+    inventory::WmiPrinterSource source(kDeadline);
     source.ForEachPrinterName([&names](const std::wstring& name) { names.push_back(name); });
     return names;
   }
@@ -118,7 +122,7 @@ TEST_F(WmiPrinterSourceOnWine, EachFailureRaisesTheStepAndItsCodeAndLeaksNothing
     WmiDouble wmi(failure.setup);
     wmi.ApplyToThisProcess();
     std::vector<std::wstring> delivered;
-    inventory::WmiPrinterSource source;
+    inventory::WmiPrinterSource source(kDeadline);
     try {
       source.ForEachPrinterName([&delivered](const std::wstring& name) { delivered.push_back(name); });
       ADD_FAILURE() << "no error was raised";
@@ -134,7 +138,7 @@ TEST_F(WmiPrinterSourceOnWine, EachFailureRaisesTheStepAndItsCodeAndLeaksNothing
 TEST_F(WmiPrinterSourceOnWine, AnErrorRaisedByTheCallerLeaksNothing) {
   WmiDouble wmi({{L"B", L"A", L"C"}});
   wmi.ApplyToThisProcess();
-  inventory::WmiPrinterSource source;
+  inventory::WmiPrinterSource source(kDeadline);
   int seen = 0;
   EXPECT_THROW(source.ForEachPrinterName([&seen](const std::wstring&) {
     if (++seen == 2) throw AppError(L"ajout refusé", 0x80070008);
@@ -146,7 +150,7 @@ TEST_F(WmiPrinterSourceOnWine, AnErrorRaisedByTheCallerLeaksNothing) {
 
 TEST_F(WmiPrinterSourceOnWine, WinesOwnWmiCannotBindTheLoopbackMonikerAndRaises) {
   wine_test::WineOwnWmi wineWmi;
-  inventory::WmiPrinterSource source;
+  inventory::WmiPrinterSource source(kDeadline);
   try {
     source.ForEachPrinterName([](const std::wstring& name) { ADD_FAILURE() << "unexpected printer " << testing::PrintToString(name); });
     ADD_FAILURE() << "no error was raised";
@@ -190,7 +194,7 @@ TEST_F(WmiPrinterSourceOnWine, TheDoubleRefusesUnknownNamesAndMissingArgumentsAn
 }
 
 TEST(SpoolerProbeOnWine, WinesRunningSpoolerAnswersTheProbe) {
-  inventory::Win32SpoolerProbe spooler;
+  inventory::Win32SpoolerProbe spooler(kDeadline);
   EXPECT_EQ(spooler.Query().error, 0u);
 }
 
