@@ -110,9 +110,9 @@ guid() {
   printf '{%s-%s-5%s-%x%s-%s}\n' "${hash:0:8}" "${hash:8:4}" "${hash:13:3}" $(((0x${hash:16:1} & 3) | 8)) \
     "${hash:17:3}" "${hash:20:12}" | tr a-f A-F
 }
-# The manufacturer, as the .exe's version resource names it (UTF-16, after its name).
-manufacturer=$(strings -a -el "$exe" | grep -A1 -xF CompanyName | tail -n 1)
-[[ "$manufacturer" =~ ^[\ -~]+$ ]] || { echo "cannot read an ASCII CompanyName from the .exe (got \"$manufacturer\")" >&2; exit 1; }
+# The manufacturer, as the build defined it for the .exe's CompanyName (CMakeLists.txt).
+manufacturer=$(sed -n 's/^NETTOYAGE_MANUFACTURER:INTERNAL=//p' "$work/src/build/windows/CMakeCache.txt")
+[[ "$manufacturer" =~ ^[\ -~]+$ ]] || { echo "cannot read an ASCII NETTOYAGE_MANUFACTURER from the build (got \"$manufacturer\")" >&2; exit 1; }
 msi_name=NettoyageImprimantes-$version-x64.msi
 mkdir "$work/msi"
 cp -p "$exe" "$work/src/installer/NettoyageImprimantes.wxs" "$work/msi/"
