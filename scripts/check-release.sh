@@ -13,7 +13,10 @@
 #     Runtime Library Exception's text) and an .exe without debug sections;
 #  4. the version in the zip's name, the .exe's version resource, README.md and CHANGELOG.md
 #     agree, and the publisher of the version resource and of Programs and Features is
-#     CMakeLists.txt's NETTOYAGE_MANUFACTURER.
+#     CMakeLists.txt's NETTOYAGE_MANUFACTURER;
+#  5. the package's tables hold what Windows Installer, its validation (ICE) and Group Policy
+#     read: language-neutral, code page 1252, LOGONCLEANUP secure, the .exe versioned, short
+#     names beside the long ones, the Run value naming the .exe by its folder.
 # Everything happens in a temporary folder under ${TMPDIR:-/tmp}: this tree's build/ and dist/
 # are not touched.
 set -euo pipefail
@@ -280,6 +283,27 @@ elif [ "$fixed_version" = "$zip_version.0" ] && [ "$text_version" = "$zip_versio
 else
   fail "the versions disagree, or the CompanyName is not CMakeLists.txt's"
 fi
+
+echo "Reading the package's tables ..."
+msi=$(echo "$first"/src/dist/*.msi)
+for table in Property CustomAction File MsiFileHash Directory Registry; do echo "$table:" && rows "$msi" $table | sed 's/^/  /'; done
+# expect WHAT ACTUAL EXPECTED
+expect() { if [ "$2" = "$3" ]; then pass "$1"; else fail "$1: got \"$2\", expected \"$3\""; fi; }
+expect "the package is language-neutral (ProductLanguage, summary template)" \
+  "$(property "$msi" ProductLanguage) $(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')" "0 x64;0"
+expect "the database's code page is 1252, its strings'" "$(msiinfo export "$msi" _ForceCodepage | tr -d '\r\0' | sed -n 's/\t_ForceCodepage$//p')" 1252
+expect "LOGONCLEANUP is a secure property" "$(property "$msi" SecureCustomProperties | tr ';' '\n' | grep -xF LOGONCLEANUP)" LOGONCLEANUP
+expect "the .exe is versioned as its version resource says" \
+  "$(rows "$msi" File | awk -F'\t' '$1 == "NettoyageImprimantes.exe" { print $5, $6 }')" "$fixed_version 1036"
+expect "no file hash, which is for unversioned files" "$(rows "$msi" MsiFileHash)" ""
+# ICE68: no-impersonate (2048) only on a deferred action (1024).
+expect "no immediate custom action is no-impersonate" "$(rows "$msi" CustomAction | awk -F'\t' 'int($2 / 2048) % 2 && !(int($2 / 1024) % 2)')" ""
+# ICE03: a name that is not 8.3 stands after a short one ("SHORT~1|Long name").
+expect "every long file or folder name has a short name" "$({ rows "$msi" File | cut -f3; rows "$msi" Directory | cut -f3; } |
+  grep -vxE '[A-Za-z0-9_~-]{1,8}(\.[A-Za-z0-9_~-]{1,3})?(\|.+)?|\.|SourceDir')" ""
+# ICE69: [#file] of a file of another feature; the folder's property is always set.
+expect "the Run value names the .exe by its folder" "$(rows "$msi" Registry | awk -F'\t' '$6 == "LogonCleanup" { print $2, $3, $4, $5 }')" \
+  "2 SOFTWARE\Microsoft\Windows\CurrentVersion\Run Nettoyage des imprimantes \"[INSTALLFOLDER]NettoyageImprimantes.exe\" $run_argument"
 
 if ((failures)); then
   echo "$failures release check(s) failed"
