@@ -44,11 +44,13 @@ file_language=$(u16 "$exe" $(((translation + 24 + 3) & ~3)))
 work=$(mktemp -d -t nettoyage-msi.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 # wixl finds the .exe only by a path relative to the folder it runs in, and reads no
-# SOURCE_DATE_EPOCH: it runs with the clock stopped at the .exe's time.
+# SOURCE_DATE_EPOCH: it runs with the clock stopped at the .exe's time. Stopped (-f, an
+# absolute time): without -f, faketime starts the clock there and lets it run, and the summary
+# then records a second later whenever wixl takes long enough to read it.
 cp -p "$exe" "$work/NettoyageImprimantes.exe"
 cp "$wxs" "$work/"
 cd "$work"
-faketime "$(date -u -r NettoyageImprimantes.exe '+%Y-%m-%d %H:%M:%S')" wixl -a x64 -D Version="$version" \
+faketime -f "$(date -u -r NettoyageImprimantes.exe '+%Y-%m-%d %H:%M:%S')" wixl -a x64 -D Version="$version" \
   -D Manufacturer="$manufacturer" -D ProductCode="$(guid "NettoyageImprimantes product $version")" \
   -o package.msi NettoyageImprimantes.wxs
 # Language-neutral (0), like ProductLanguage: Group Policy then deploys it whatever the
