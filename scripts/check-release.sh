@@ -5,12 +5,18 @@
 #  2. a release signed with a throwaway code-signing certificate made here verifies against
 #     that certificate (its .exe and its MSI), its .exe differs from the unsigned one by the
 #     signature alone, it still runs the sample's silent cleanup under Wine, and its MSI
-#     installs, turns the logon cleanup on and off, and uninstalls under Wine's msiexec;
+#     installs, turns the logon cleanup on and off, is upgraded by a newer package of the same
+#     .exe (made by scripts/build-msi.sh, as the release's), refuses to go back to the older one,
+#     and uninstalls under Wine's msiexec, leaving no folder, no event source key, no Run value;
 #  3. SHA256SUMS of the unsigned and of the signed release names exactly the zip, the .exe in
 #     it and the MSI, with their sums; the zip holds the third-party notices (with the GCC
 #     Runtime Library Exception's text) and an .exe without debug sections;
 #  4. the version in the zip's name, the .exe's version resource, README.md and CHANGELOG.md
-#     agree.
+#     agree, and the publisher of the version resource and of Programs and Features is
+#     CMakeLists.txt's NETTOYAGE_MANUFACTURER;
+#  5. the package's tables hold what Windows Installer, its validation (ICE) and Group Policy
+#     read: language-neutral, code page 1252, LOGONCLEANUP secure, the .exe versioned, short
+#     names beside the long ones, the Run value naming the .exe by its folder.
 # Everything happens in a temporary folder under ${TMPDIR:-/tmp}: this tree's build/ and dist/
 # are not touched.
 set -euo pipefail
@@ -168,47 +174,87 @@ else
   fail "the signed .exe's silent run on the sample failed"
 fi
 
-echo "Installing and uninstalling the signed MSI under Wine ..."
+echo "Installing, upgrading and uninstalling the signed MSI under Wine ..."
+publisher=$(sed -n 's/^set(NETTOYAGE_MANUFACTURER "\([^"]*\)".*/\1/p' "$first/src/CMakeLists.txt")
+run_argument=/s  # what the Run value runs the .exe with
+# rows PACKAGE TABLE: the table's rows, tab-separated, without msiinfo's three header lines.
+rows() { msiinfo export "$1" "$2" | tr -d '\r' | tail -n +4; }
+property() { rows "$1" Property | sed -n "s/^$2\t//p"; }
+# packed GUID: the GUID as Windows Installer's registry keys write it.
+packed() {
+  local g=${1//[\{\}-]/}
+  printf '%s%s%s%s\n' "$(rev <<<"${g:0:8}")" "$(rev <<<"${g:8:4}")" "$(rev <<<"${g:12:4}")" "$(sed 's/\(.\)\(.\)/\2\1/g' <<<"${g:16}")"
+}
 in_wine() { env -u DISPLAY WINEPREFIX="$msi_prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$@" </dev/null >"$work/wine.out" 2>&1; }
-# values PATTERN KEY [reg query options]: the key's values whose line matches PATTERN, on one line.
+# values PATTERN KEY [reg query options]: the key's values whose line matches PATTERN, on one
+# line; "(none)" when there is no such key (with /v: no such value). An emptied key gives "".
 values() {
   local pattern=$1
   shift
-  in_wine wine reg query "$@" || true
+  in_wine wine reg query "$@" || { echo "(none)" && return; }
   tr -d '\r' <"$work/wine.out" | sed -n 's/^    //p' | tr -s ' ' | { grep -E "$pattern" || true; } | paste -sd';' -
 }
-# msi_state: what of the MSI's work is on the machine: the installed files, the event source's
-# values, the Run value and the entries of Programs and Features.
+# msi_state: what of the MSI's work is on the machine: the installed folder and its files, the
+# event source's key, the Run value, the entries of Programs and Features and the products
+# registered under the package's upgrade code.
 msi_state() {
   local folder="$msi_prefix/drive_c/Program Files/Nettoyage des imprimantes"
-  echo "files: $(ls -A "$folder" 2>/dev/null)$(cmp -s "$folder/NettoyageImprimantes.exe" "$signed/NettoyageImprimantes.exe" && echo " (the release's)")"
+  if [ -d "$folder" ]; then
+    echo "files: $(ls -A "$folder")$(cmp -s "$folder/NettoyageImprimantes.exe" "$signed/NettoyageImprimantes.exe" && echo " (the release's)")"
+  else
+    echo "no folder"
+  fi
   values . 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Nettoyage des imprimantes'
   values . 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v 'Nettoyage des imprimantes'
   values '^(DisplayName|DisplayVersion|Publisher) ' 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s
+  echo "products: $(values . "HKLM\\SOFTWARE\\Classes\\Installer\\UpgradeCodes\\$(packed "$upgrade_code")" | sed 's/ REG_SZ \{0,1\}//g')"
 }
-# msi_step WHAT EXPECTED ARGUMENTS...: msiexec ARGUMENTS /qn leaves EXPECTED (msi_state).
+# installed VERSION [RUN]: msi_state once the package of VERSION (C:\VERSION.msi) is installed,
+# with the Run value RUN, if given.
+installed() {
+  printf "files: NettoyageImprimantes.exe (the release's)\nEventMessageFile REG_EXPAND_SZ %s;TypesSupported REG_DWORD 0x7\n%s\n" "$exe_path" "${2:-(none)}"
+  printf 'DisplayName REG_SZ Nettoyage des imprimantes;DisplayVersion REG_SZ %s;Publisher REG_SZ %s\nproducts: %s' \
+    "$1" "$publisher" "$(packed "$(property "$msi_prefix/drive_c/$1.msi" ProductCode)")"
+}
+# msi_step WHAT STATUS EXPECTED ARGUMENTS...: msiexec ARGUMENTS /qn ends with STATUS (cut to 8
+# bits by Wine: 1603 is 67) and leaves EXPECTED (msi_state).
 msi_step() {
-  local what=$1 expected=$2 status=0 state
-  shift 2
+  local what=$1 expected_status=$2 expected=$3 status=0 state
+  shift 3
   in_wine wine msiexec "$@" /qn || status=$?
   state=$(msi_state)
-  if [ "$state" = "$expected" ]; then pass "msiexec $*: $what"; else printf 'msiexec: %s\n%s\n' "$status" "$state"; fail "msiexec $*: $what"; fi
+  if [ "$status" = "$expected_status" ] && [ "$state" = "$expected" ]; then
+    pass "msiexec $*: $what (exit code $status)"
+  else
+    printf 'msiexec: %s\n%s\n' "$status" "$state"
+    fail "msiexec $*: $what (exit code $expected_status expected)"
+  fi
 }
 mkdir "$msi_prefix"
 in_wine wineserver -p && in_wine wine wineboot -i
-cp "$signed"/src/dist/*.msi "$msi_prefix/drive_c/package.msi"
+older=$(basename "$signed"/src/dist/*.msi | cut -d- -f2)
+newer=${older%.*}.$((${older##*.} + 1))
+cp "$signed"/src/dist/*.msi "$msi_prefix/drive_c/$older.msi"
+# A newer version of the same .exe, packaged by the same steps as the release's.
+TMPDIR=$work bash "$first/src/scripts/build-msi.sh" "$signed/NettoyageImprimantes.exe" "$newer" "$publisher" "$commit" \
+  "$msi_prefix/drive_c/$newer.msi"
+upgrade_code=$(property "$msi_prefix/drive_c/$older.msi" UpgradeCode)
 exe_path='C:\Program Files\Nettoyage des imprimantes\NettoyageImprimantes.exe'
-installed="files: NettoyageImprimantes.exe (the release's)
-EventMessageFile REG_EXPAND_SZ $exe_path;TypesSupported REG_DWORD 0x7"
-run_value="Nettoyage des imprimantes REG_SZ \"$exe_path\" /s"
-entry="DisplayName REG_SZ Nettoyage des imprimantes;DisplayVersion REG_SZ $(basename "$signed"/src/dist/*.msi | cut -d- -f2)"
-entry+=";Publisher REG_SZ $(strings -a -el "$signed/NettoyageImprimantes.exe" | grep -A1 -xF CompanyName | tail -n 1)"
-msi_step "the .exe and the event source, no Run value" "$installed"$'\n\n'"$entry" /i 'C:\package.msi'
-msi_step "all of it removed" 'files: ' /x 'C:\package.msi'
-msi_step "the .exe, the event source and the Run value" "$installed"$'\n'"$run_value"$'\n'"$entry" /i 'C:\package.msi' LOGONCLEANUP=1
-msi_step "the Run value removed, the rest kept" "$installed"$'\n\n'"$entry" /i 'C:\package.msi' REMOVE=LogonCleanup
-msi_step "the Run value back" "$installed"$'\n'"$run_value"$'\n'"$entry" /i 'C:\package.msi' ADDLOCAL=LogonCleanup
-msi_step "all of it removed, the Run value included" 'files: ' /x 'C:\package.msi'
+run_value="Nettoyage des imprimantes REG_SZ \"$exe_path\" $run_argument"
+removed=$'no folder\n(none)\n(none)\n\nproducts: (none)'
+msi_step "the .exe and the event source, no Run value" 0 "$(installed "$older")" /i "C:\\$older.msi"
+msi_step "all of it removed" 0 "$removed" /x "C:\\$older.msi"
+msi_step "the .exe, the event source and the Run value" 0 "$(installed "$older" "$run_value")" /i "C:\\$older.msi" LOGONCLEANUP=1
+msi_step "the Run value removed, the rest kept" 0 "$(installed "$older")" /i "C:\\$older.msi" REMOVE=LogonCleanup
+msi_step "the Run value back" 0 "$(installed "$older" "$run_value")" /i "C:\\$older.msi" ADDLOCAL=LogonCleanup
+# Wine 8 has no MigrateFeatureStates: an upgrade keeps the logon cleanup there only when it is
+# asked for again, so the upgrade asks for it; that Windows keeps it unasked is not checked here.
+# Nor is Windows' refusal (1638) of a package of the installed version from another commit:
+# Wine 8 installs it over the installed one.
+msi_step "upgraded: the newer version alone, the Run value kept" 0 "$(installed "$newer" "$run_value")" \
+  /i "C:\\$newer.msi" LOGONCLEANUP=1
+msi_step "the older version refused, nothing changed" 67 "$(installed "$newer" "$run_value")" /i "C:\\$older.msi"
+msi_step "all of it removed, the Run value included" 0 "$removed" /x "C:\\$newer.msi"
 
 echo "Comparing versions ..."
 exe=$first/NettoyageImprimantes.exe
@@ -224,17 +270,40 @@ else
   fixed_version="(none)"
 fi
 text_version=$({ strings -a -el "$exe" | grep -A1 -x 'FileVersion' || true; } | tail -n 1)
+company=$({ strings -a -el "$exe" | grep -A1 -xF CompanyName || true; } | tail -n 1)
 readme_version=$(grep -m1 -oE '^Version [0-9]+\.[0-9]+\.[0-9]+' "$first/src/README.md" | cut -d' ' -f2 || true)
 changelog_version=$(grep -m1 -oE '^## [0-9]+\.[0-9]+\.[0-9]+' "$first/src/CHANGELOG.md" | cut -d' ' -f2 || true)
 echo "zip name: $zip_version; version resource: $fixed_version (text: $text_version); README: $readme_version; CHANGELOG: $changelog_version"
+echo "CompanyName: $company; CMakeLists.txt's NETTOYAGE_MANUFACTURER: $publisher"
 if [ -z "$fixed" ] || [ -z "$text_version" ]; then
   fail "the .exe has no version resource: no fixed file information (signature 0xFEEF04BD) or no FileVersion text"
 elif [ "$fixed_version" = "$zip_version.0" ] && [ "$text_version" = "$zip_version.0" ] &&
-     [ "$readme_version" = "$zip_version" ] && [ "$changelog_version" = "$zip_version" ]; then
-  pass "the versions agree"
+     [ "$readme_version" = "$zip_version" ] && [ "$changelog_version" = "$zip_version" ] && [ "$company" = "$publisher" ]; then
+  pass "the versions agree, and the CompanyName is CMakeLists.txt's"
 else
-  fail "the versions disagree"
+  fail "the versions disagree, or the CompanyName is not CMakeLists.txt's"
 fi
+
+echo "Reading the package's tables ..."
+msi=$(echo "$first"/src/dist/*.msi)
+for table in Property CustomAction File MsiFileHash Directory Registry; do echo "$table:" && rows "$msi" $table | sed 's/^/  /'; done
+# expect WHAT ACTUAL EXPECTED
+expect() { if [ "$2" = "$3" ]; then pass "$1"; else fail "$1: got \"$2\", expected \"$3\""; fi; }
+expect "the package is language-neutral (ProductLanguage, summary template)" \
+  "$(property "$msi" ProductLanguage) $(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')" "0 x64;0"
+expect "the database's code page is 1252, its strings'" "$(msiinfo export "$msi" _ForceCodepage | tr -d '\r\0' | sed -n 's/\t_ForceCodepage$//p')" 1252
+expect "LOGONCLEANUP is a secure property" "$(property "$msi" SecureCustomProperties | tr ';' '\n' | grep -xF LOGONCLEANUP)" LOGONCLEANUP
+expect "the .exe is versioned as its version resource says" \
+  "$(rows "$msi" File | awk -F'\t' '$1 == "NettoyageImprimantes.exe" { print $5, $6 }')" "$fixed_version 1036"
+expect "no file hash, which is for unversioned files" "$(rows "$msi" MsiFileHash)" ""
+# ICE68: no-impersonate (2048) only on a deferred action (1024).
+expect "no immediate custom action is no-impersonate" "$(rows "$msi" CustomAction | awk -F'\t' 'int($2 / 2048) % 2 && !(int($2 / 1024) % 2)')" ""
+# ICE03: a name that is not 8.3 stands after a short one ("SHORT~1|Long name").
+expect "every long file or folder name has a short name" "$({ rows "$msi" File | cut -f3; rows "$msi" Directory | cut -f3; } |
+  grep -vxE '[A-Za-z0-9_~-]{1,8}(\.[A-Za-z0-9_~-]{1,3})?(\|.+)?|\.|SourceDir')" ""
+# ICE69: [#file] of a file of another feature; the folder's property is always set.
+expect "the Run value names the .exe by its folder" "$(rows "$msi" Registry | awk -F'\t' '$6 == "LogonCleanup" { print $2, $3, $4, $5 }')" \
+  "2 SOFTWARE\Microsoft\Windows\CurrentVersion\Run Nettoyage des imprimantes \"[INSTALLFOLDER]NettoyageImprimantes.exe\" $run_argument"
 
 if ((failures)); then
   echo "$failures release check(s) failed"

@@ -97,34 +97,16 @@ touch -d "@$commit_time" "$work/stage/"*
 # -X: no owner or extended time fields; -D: no folder entries; names in byte order.
 (cd "$work/stage" && find . -type f -printf '%P\n' | sort | zip -q -X -D "$work/$zip_name" -@)
 
-# The Windows Installer package. wixl reads no SOURCE_DATE_EPOCH, so what it would vary is
-# taken from the commit: the package code (a GUID made from the commit: wixl ignores
-# Package/@Id and draws one, which msibuild replaces), the summary's times (wixl runs with the
-# clock stopped at the commit's time) and the dates in its cabinet (the .exe's modification
-# time, already the commit's). The product code is made from the version. wixl finds the .exe
-# only by a path relative to the folder it runs in.
-# guid NAME: a GUID made from the SHA-256 of NAME, with the bits of a name-based UUID (RFC 4122).
-guid() {
-  local hash
-  hash=$(printf '%s' "$1" | sha256sum)
-  printf '{%s-%s-5%s-%x%s-%s}\n' "${hash:0:8}" "${hash:8:4}" "${hash:13:3}" $(((0x${hash:16:1} & 3) | 8)) \
-    "${hash:17:3}" "${hash:20:12}" | tr a-f A-F
-}
-# The manufacturer, as the .exe's version resource names it (UTF-16, after its name).
-manufacturer=$(strings -a -el "$exe" | grep -A1 -xF CompanyName | tail -n 1)
-[[ "$manufacturer" =~ ^[\ -~]+$ ]] || { echo "cannot read an ASCII CompanyName from the .exe (got \"$manufacturer\")" >&2; exit 1; }
+# The Windows Installer package of the same .exe (scripts/build-msi.sh). wixl reads no
+# SOURCE_DATE_EPOCH, so what it would vary is taken from the commit: the package code (a GUID
+# made from the version and the commit), the summary's times and the dates in its cabinet (the
+# .exe's modification time, already the commit's). The product code is made from the version.
+# The manufacturer, as the build defined it for the .exe's CompanyName (CMakeLists.txt).
+manufacturer=$(sed -n 's/^NETTOYAGE_MANUFACTURER:INTERNAL=//p' "$work/src/build/windows/CMakeCache.txt")
+[[ "$manufacturer" =~ ^[\ -~]+$ ]] || { echo "cannot read an ASCII NETTOYAGE_MANUFACTURER from the build (got \"$manufacturer\")" >&2; exit 1; }
 msi_name=NettoyageImprimantes-$version-x64.msi
-mkdir "$work/msi"
-cp -p "$exe" "$work/src/installer/NettoyageImprimantes.wxs" "$work/msi/"
-(
-  cd "$work/msi"
-  faketime "$(date -d "@$commit_time" '+%Y-%m-%d %H:%M:%S')" wixl -a x64 -D Version="$version" \
-    -D Manufacturer="$manufacturer" -D ProductCode="$(guid "NettoyageImprimantes product $version")" \
-    -o package.msi NettoyageImprimantes.wxs
-  msibuild package.msi -s "Nettoyage des imprimantes $version" "$manufacturer" "x64;1036" \
-    "$(guid "NettoyageImprimantes package $commit")"
-)
-sign "$work/msi/package.msi" "$work/$msi_name"
+bash "$work/src/scripts/build-msi.sh" "$exe" "$version" "$manufacturer" "$commit" "$work/package.msi"
+sign "$work/package.msi" "$work/$msi_name"
 
 mkdir -p dist
 rm -f dist/NettoyageImprimantes-*-x64.zip dist/NettoyageImprimantes-*-x64.msi dist/SHA256SUMS
