@@ -176,7 +176,7 @@ fi
 
 echo "Installing, upgrading and uninstalling the signed MSI under Wine ..."
 publisher=$(sed -n 's/^set(NETTOYAGE_MANUFACTURER "\([^"]*\)".*/\1/p' "$first/src/CMakeLists.txt")
-run_argument=/s  # what the Run value runs the .exe with
+run_argument=/q  # what the Run value runs the .exe with: the quiet cleanup
 # rows PACKAGE TABLE: the table's rows, tab-separated, without msiinfo's three header lines.
 rows() { msiinfo export "$1" "$2" | tr -d '\r' | tail -n +4; }
 property() { rows "$1" Property | sed -n "s/^$2\t//p"; }
