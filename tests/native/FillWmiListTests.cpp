@@ -126,6 +126,18 @@ TEST(FillWmiListAtStartUp, AnEmptyAnswerWithASilentSpoolerEndsStartUpAndDeletesN
     EXPECT_TRUE(start.window.boxes.empty());
     EXPECT_EQ(start.window.unloads, 0);
   }
+  // The Print Spooler service disabled: no printing to compare with. Exit code 4, nothing
+  // deleted, and only the window says so.
+  for (const wchar_t* argumentText : {L"/s", L"/q", L"/l", L""}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(argumentText)) + " disabled");
+    Start start({}, FakeSpooler::kRpcServerUnavailable, argumentText);
+    start.spooler.disabled = true;
+    start.form->Form_Load();
+    EXPECT_EQ(start.window.exitCodes, std::vector<int>{4});
+    EXPECT_EQ(start.window.boxes.size(), argumentText[0] ? 0u : 1u);
+    EXPECT_EQ(start.Devices(), kStaleDevices);
+    EXPECT_TRUE(start.eventLog.records.empty() && start.output.lines.empty());
+  }
 }
 
 TEST(FillWmiListAtStartUp, AnEmptyAnswerWithAnAnsweringSpoolerGoesOnWithAnEmptyWmiList) {

@@ -97,27 +97,6 @@ TEST(Form1Load, APreviewWritesWhatTheCleanupWouldDeleteAndDeletesNothing) {
   EXPECT_EQ(start.window.unloads, 1);
 }
 
-// Where the Print Spooler service is disabled, a failed inventory means a machine without
-// printing: exit code 4, nothing deleted, and only the window says so.
-TEST(Form1Load, AFailedInventoryWithTheSpoolerServiceDisabledEndsWithCodeFourAndDeletesNothing) {
-  for (const bool wmiFails : {true, false}) {  // or WMI lists none and the spooler does not answer
-    for (const wchar_t* argumentText : {L"", L"/s", L"/q", L"/l"}) {
-      SCOPED_TRACE(testing::PrintToString(std::wstring(argumentText)) + (wmiFails ? " WMI fails" : " no printer"));
-      ProgramStart start({L"Ancienne"}, std::vector<std::wstring>(wmiFails ? 1 : 0, L"HP LaserJet"), argumentText,
-                         FakeSpooler::kRpcServerUnavailable);
-      if (wmiFails) start.printers.FailAfter(0);
-      start.spooler.disabled = true;
-      start.form->Form_Load();
-      EXPECT_EQ(start.window.exitCodes, std::vector<int>{4});
-      EXPECT_EQ(start.window.boxes.size(), argumentText[0] ? 0u : 1u);
-      EXPECT_EQ(start.window.unloads, 1);
-      EXPECT_EQ(start.Devices(), std::vector<std::wstring>{L"Ancienne"});
-      EXPECT_TRUE(start.eventLog.records.empty());
-      EXPECT_TRUE(start.output.lines.empty());
-    }
-  }
-}
-
 TEST(NameListLimit, HoldsExactly32767EntriesAndRefusesTheNextWithAnErrorKeepingThem) {
   NameList list(L"lstRegedit");
   for (int i = 0; i < 32767; ++i) list.AddItem(L"Imprimante " + std::to_wstring(i));

@@ -599,15 +599,12 @@ class DeadSpoolerForTheProduct {
 
 // While the object lives, the Print Spooler service is disabled. Wine's service manager keeps
 // its own copy of each start type: only ChangeServiceConfigW changes it.
-class DisabledSpoolerService {
- public:
+struct DisabledSpoolerService {
   DisabledSpoolerService() { Change(SERVICE_DISABLED); }
   ~DisabledSpoolerService() { Change(SERVICE_DEMAND_START); }
-
- private:
   static void Change(DWORD startType) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_CHANGE_CONFIG);
+    const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_CHANGE_CONFIG);
     EXPECT_TRUE(ChangeServiceConfigW(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr,
                                      nullptr, nullptr, nullptr, nullptr, nullptr)) << GetLastError();
     CloseServiceHandle(service);
