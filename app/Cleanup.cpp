@@ -1,4 +1,5 @@
 // "Lancer nettoyage": the stale device cleanup, run by the button or by silent start-up.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,25 @@ std::vector<std::wstring> EventStrings(const std::vector<std::wstring>& names, s
   strings.push_back(NameLinesUpTo(names, EventLog::kMaxCharacters - used));
   strings.insert(strings.end(), after.begin(), after.end());
   return strings;
+}
+
+// One key a stale device leaves a value in, and whether it gives its values up.
+struct TraceKey {
+  std::wstring path;
+  registry::RegStatus refusal = registry::kErrorSuccess;
+};
+using TraceKeys = std::array<TraceKey, inventory::kTraceKeyPaths.size()>;
+
+// A name's traces go together or not at all: the status of the first key that refuses deletion
+// and holds a value of this name, or may hold one since it cannot be read; 0 when none does.
+registry::RegStatus RefusalKeepingTraces(registry::Module1& module1, const TraceKeys& keys, const std::wstring& name) {
+  for (const TraceKey& key : keys) {
+    if (key.refusal != registry::kErrorSuccess &&
+        module1.RegValuePresence(inventory::kDevicesRoot, key.path, name) != registry::Module1::Presence::NotThere) {
+      return key.refusal;
+    }
+  }
+  return registry::kErrorSuccess;
 }
 
 }  // namespace
@@ -98,34 +118,36 @@ void Form1::CleanUp() {
 Form1::CleanupOutcome Form1::DeleteListedValues() {
   CleanupOutcome outcome;
   const std::int16_t count = lstSuppr.ListCount();
-  // Reserved before the first deletion: from there on nothing asks for memory, so a run that
-  // deleted values never ends as one that deleted nothing.
+  // Everything the deletions need is made before the first one, the key paths and the
+  // outcome's room: from there on nothing asks for memory, so a run that deleted values never
+  // ends as one that deleted nothing.
   outcome.deleted.reserve(static_cast<std::size_t>(count));
   outcome.notDeleted.reserve(static_cast<std::size_t>(count));
-  // Windows checks the right to delete when a key is opened. A Devices key the user may not
-  // change keeps every device, so every twin must stay too: no PrinterPorts value goes whose
-  // device stays.
-  if (const registry::RegStatus refused = module1_.DeletionRefusal(inventory::kDevicesRoot, inventory::kDevicesKeyPath);
-      refused != registry::kErrorSuccess) {
-    outcome.firstRefusal = refused;
-    for (std::int16_t k = 0; k < count; ++k) outcome.notDeleted.push_back(k);
-    return outcome;
+  TraceKeys keys;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    keys[i].path = inventory::kTraceKeyPaths[i];
+    // Windows checks the right to delete when a key is opened, not per value: one open tells.
+    keys[i].refusal = module1_.DeletionRefusal(inventory::kDevicesRoot, keys[i].path);
   }
   // Every name is tried, whatever became of the others.
   for (std::int16_t k = 0; k < count; ++k) {
     const std::wstring& name = lstSuppr.List(k);
-    // The PrinterPorts twin goes first: when it cannot, the Devices value stays too, and the
-    // next run finds the name and tries both again.
-    const registry::DeletionResult twin = DeleteTwin(name);
-    const registry::DeletionResult device =
-        twin.gone ? module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name) : twin;
-    if (device.gone) {
-      // Only what this run deleted is recorded: a value already absent was someone else's.
-      if (twin.deletedNow || device.deletedNow) outcome.deleted.push_back(k);
-      continue;
+    registry::RegStatus refused = RefusalKeepingTraces(module1_, keys, name);
+    bool deletedNow = false;
+    // The Devices value comes last: when another trace cannot go, it stays too.
+    for (const TraceKey& key : keys) {
+      if (refused != registry::kErrorSuccess) break;
+      if (key.refusal != registry::kErrorSuccess) continue;  // read just now: nothing of this name there
+      const registry::DeletionResult result = module1_.DeleteRegValue(inventory::kDevicesRoot, key.path, name);
+      deletedNow = deletedNow || result.deletedNow;
+      if (!result.gone) refused = result.status;
     }
-    if (outcome.notDeleted.empty()) outcome.firstRefusal = device.status;
-    outcome.notDeleted.push_back(k);
+    // Only what this run deleted is recorded: a value already absent was someone else's.
+    if (deletedNow) outcome.deleted.push_back(k);
+    if (refused != registry::kErrorSuccess) {
+      if (outcome.notDeleted.empty()) outcome.firstRefusal = refused;
+      outcome.notDeleted.push_back(k);
+    }
   }
   return outcome;
 }
@@ -135,18 +157,6 @@ std::vector<std::wstring> Form1::SupprNames(const std::vector<std::int16_t>& ind
   names.reserve(indices.size());
   for (std::int16_t k : indices) names.push_back(lstSuppr.List(k));
   return names;
-}
-
-registry::DeletionResult Form1::DeleteTwin(const std::wstring& name) {
-  const registry::DeletionResult twin =
-      module1_.DeleteRegValue(inventory::kDevicesRoot, inventory::kPrinterPortsKeyPath, name);
-  // A twin that is not there never blocks its device, even in a key the user may not change;
-  // only reading it tells "not there" from "refused".
-  if (twin.gone || module1_.RegValuePresence(inventory::kDevicesRoot, inventory::kPrinterPortsKeyPath, name) !=
-                       registry::Module1::Presence::NotThere) {
-    return twin;
-  }
-  return {true, false, registry::kErrorSuccess};
 }
 
 void Form1::WriteRecord(const CleanupOutcome& outcome) noexcept {

@@ -41,20 +41,20 @@ class Form1 {
   // output instead of deleting them, and unloads. On a machine whose Print Spooler service is
   // disabled, the run ends with code 4 and deletes nothing; only the window says so.
   void Form_Load();
-  // "Lancer nettoyage": find the stale device names, confirm, delete each with its
-  // PrinterPorts twin, record and report. A name that the spooler lists, or that the registry
-  // cannot be given exactly, is never stale. Values that Windows refuses to delete are
-  // reported, and the program ends with code 2.
+  // "Lancer nettoyage": find the stale device names, confirm, delete each with its traces
+  // under PrinterPorts, DevModes2 and DevModePerUser, record and report. A name that the
+  // spooler lists, or that the registry cannot be given exactly, is never stale. Values that
+  // Windows refuses to delete are reported, and the program ends with code 2.
   void cmdLancer_Click();
   // "Sortir" and the close box.
   void cmdSortir_Click();
 
  private:
   // What became of the deletions of one cleanup: indices into lstSuppr, in its order. A name is
-  // gone when its Devices value and its PrinterPorts twin both are.
+  // gone when its Devices value and its other traces all are.
   struct CleanupOutcome {
-    std::vector<std::int16_t> deleted;     // gone, with at least one of the two deleted by this run
-    std::vector<std::int16_t> notDeleted;  // still there: Windows refused
+    std::vector<std::int16_t> deleted;     // at least one of its values deleted by this run
+    std::vector<std::int16_t> notDeleted;  // its Devices value still there: Windows refused
     registry::RegStatus firstRefusal = registry::kErrorSuccess;
   };
 
@@ -72,8 +72,6 @@ class Form1 {
   CleanupOutcome DeleteListedValues();
   // The names of lstSuppr at these indices.
   std::vector<std::wstring> SupprNames(const std::vector<std::int16_t>& indices) const;
-  // Deletes the PrinterPorts value of this name; one that is not there counts as gone.
-  registry::DeletionResult DeleteTwin(const std::wstring& name);
   // The event log's record of a cleanup; a record that cannot be made changes nothing else.
   void WriteRecord(const CleanupOutcome& outcome) noexcept;
 

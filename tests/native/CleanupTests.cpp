@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@
 namespace {
 
 constexpr std::uint32_t kKeySetValue = 0x0002;
+// Where a printer device leaves a value of its name, in the order the cleanup deletes them.
+const std::wstring kTraceKeys[] = {inventory::kPrinterPortsKeyPath, L"Printers\\DevModes2",
+                                   L"Printers\\DevModePerUser", inventory::kDevicesKeyPath};
 constexpr wchar_t kTitle[] = L"Message QUORVANE";
 constexpr wchar_t kNothingStale[] = L"Il n'y a pas de mauvaise clés dans la base de registre ...";
 constexpr wchar_t kDone[] = L"Nettoyage terminé !";
@@ -218,14 +222,14 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
   EXPECT_EQ(session.DeletedNames(), stale) << "one deletion per listed name, in list order";
   EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));
 
-  // The Devices key is opened once to tell whether it gives its values up; then every deletion
-  // opens the PrinterPorts key (here missing) and then the Devices key of the current user to
-  // set values, and closes it.
+  // Each key of a device's traces is opened once to tell whether it gives its values up; then
+  // every name's deletions open them again in the same order, the Devices key last, each to
+  // set values (here only the Devices key is there), and close them.
   const auto opens = session.CallsSinceStartUp(FakeRegistry::CallKind::Open);
-  ASSERT_EQ(opens.size(), 1 + 2 * stale.size());
+  ASSERT_EQ(opens.size(), std::size(kTraceKeys) * (1 + stale.size()));
   for (std::size_t k = 0; k < opens.size(); ++k) {
     EXPECT_EQ(opens[k].root, inventory::kDevicesRoot);
-    EXPECT_EQ(opens[k].path, k % 2 ? inventory::kPrinterPortsKeyPath : inventory::kDevicesKeyPath);
+    EXPECT_EQ(opens[k].path, kTraceKeys[k % std::size(kTraceKeys)]);
     EXPECT_EQ(opens[k].options, 0u);
     EXPECT_EQ(opens[k].access, kKeySetValue);
   }
@@ -236,11 +240,13 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
   EXPECT_EQ(session.window.boxes[1].title, kTitle);
   EXPECT_EQ(session.window.boxes[1].style, kStyleInformationOk);
   EXPECT_EQ(session.window.exitCodes, std::vector<int>{0}) << "set, not left to the default";
-  EXPECT_EQ(session.journal,
-            (Journal{"window.msgbox", "registry.open", "registry.open", "registry.open", "registry.delete", "registry.open",
-                     "registry.open", "registry.delete", "registry.open", "registry.open", "registry.delete",
-                     "registry.open", "registry.open", "registry.delete", "eventlog.write", "window.msgbox",
-                     "window.unload", "window.end"}));
+  Journal journal{"window.msgbox", "registry.open", "registry.open", "registry.open", "registry.open"};
+  for (std::size_t k = 0; k < stale.size(); ++k) {
+    journal.insert(journal.end(), {"registry.open", "registry.open", "registry.open", "registry.open", "registry.delete"});
+  }
+  journal.insert(journal.end(), {"eventlog.write", "window.msgbox", "window.unload", "window.end"});
+  EXPECT_EQ(session.journal, journal);
+
 }
 
 TEST(Cleanup, AfterYesASpoolerThatStoppedAnsweringWithNoWmiPrinterEndsWithAnErrorAndDeletesNothing) {
@@ -261,11 +267,15 @@ TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) 
   struct Case {
     const char* what;
     void (*breakRegistry)(FakeRegistry&);
-    std::vector<std::wstring> left;  // under Devices and under PrinterPorts alike
+    std::vector<std::wstring> left;  // under Devices, and under the other keys of those seeded there
     std::wstring refusedLines;
     std::size_t records;  // one of what is gone, if anything is; one of what is left
   };
-  const std::wstring printerPorts = inventory::kPrinterPortsKeyPath;
+  // "Perdue" has no printing preferences under DevModes2.
+  const std::pair<std::wstring, std::vector<std::wstring>> traces[] = {
+      {kTraceKeys[0], {L"Ancienne", L"Active", L"Perdue"}},
+      {kTraceKeys[1], {L"Ancienne", L"Active"}},
+      {kTraceKeys[2], {L"Ancienne", L"Active", L"Perdue"}}};
   const Case cases[] = {
       {"one deletion refused", [](FakeRegistry& r) { r.RefuseDelete(L"Ancienne"); },
        {L"Ancienne", L"Active"}, L"\t-Ancienne", 2},
@@ -277,16 +287,26 @@ TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) 
          r.RefuseAccess(inventory::kPrinterPortsKeyPath, 0x0001);  // KEY_QUERY_VALUE
        },
        {L"Ancienne", L"Active", L"Perdue"}, L"\t-Ancienne\r\n\t-Perdue", 1},
+      {"the DevModes2 key cannot be changed: a name with a value there keeps them all, one without goes whole",
+       [](FakeRegistry& r) { r.RefuseAccess(L"Printers\\DevModes2", kKeySetValue); },
+       {L"Ancienne", L"Active"}, L"\t-Ancienne", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Session session({L"Ancienne", L"Active", L"Perdue"}, {L"Active"});
-    for (const wchar_t* name : {L"Ancienne", L"Active", L"Perdue"}) session.registry.AddValue(inventory::kDevicesRoot, printerPorts, name);
+    for (const auto& [path, names] : traces) {
+      for (const std::wstring& name : names) session.registry.AddValue(inventory::kDevicesRoot, path, name);
+    }
     c.breakRegistry(session.registry);
     session.window.AnswerNext(FakeWindowSystem::kIdYes);
     session.form->cmdLancer_Click();
     EXPECT_EQ(session.Devices(), c.left);
-    EXPECT_EQ(session.registry.ValueNames(inventory::kDevicesRoot, printerPorts), c.left);
+    for (const auto& [path, names] : traces) {
+      std::vector<std::wstring> kept;
+      std::copy_if(names.begin(), names.end(), std::back_inserter(kept),
+                   [&c](const std::wstring& name) { return std::count(c.left.begin(), c.left.end(), name) > 0; });
+      EXPECT_EQ(session.registry.ValueNames(inventory::kDevicesRoot, path), kept) << testing::PrintToString(path);
+    }
     ASSERT_EQ(session.window.boxes.size(), 2u);
     EXPECT_EQ(session.window.boxes[1].text, L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être "
                                             L"supprimées :\r\n" + c.refusedLines + L"\r\nErreur 5 : message 5");
@@ -340,9 +360,7 @@ TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
   ASSERT_EQ(deletes.size(), stale.size());
   for (std::size_t k = 0; k < stale.size(); ++k) EXPECT_EQ(deletes[k].name, stale[k]);
   for (const auto& open : session.registry.CallsOf(FakeRegistry::CallKind::Open)) {
-    if (open.access != kKeySetValue || open.path == inventory::kPrinterPortsKeyPath) continue;
-    EXPECT_EQ(open.root, inventory::kDevicesRoot);
-    EXPECT_EQ(open.path, inventory::kDevicesKeyPath);
+    if (open.access == kKeySetValue) EXPECT_EQ(open.root, inventory::kDevicesRoot);
   }
   EXPECT_EQ(session.WriteOpens(), 1 + stale.size()) << "once to tell whether the key gives its values up";
   EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));

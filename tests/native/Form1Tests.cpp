@@ -36,8 +36,10 @@ TEST(Form1Load, SilentStartFillsBothListsThenCleansUpThenUnloadsWithoutAnyMessag
   start.form->Form_Load();
 
   EXPECT_EQ(start.journal, (Journal{"printers.query", "registry.open",  // the two fills
-                                    "registry.open",                     // may Devices values go?
-                                    "registry.open",                     // its twin: no PrinterPorts key
+                                    "registry.open", "registry.open",    // may each trace key's
+                                    "registry.open", "registry.open",    // values go?
+                                    "registry.open", "registry.open",    // no PrinterPorts,
+                                    "registry.open",                     // DevModes2 or DevModePerUser key
                                     "registry.open", "registry.delete",  // the one stale name
                                     "eventlog.write", "window.unload"}));
   EXPECT_EQ(start.form->SilentMode, -1);

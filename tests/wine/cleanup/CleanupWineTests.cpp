@@ -27,6 +27,8 @@ using wine_test::ProductProcess;
 
 constexpr wchar_t kDevicesPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
 constexpr wchar_t kPrinterPortsPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts";
+constexpr wchar_t kDevModes2Path[] = L"Printers\\DevModes2";
+constexpr wchar_t kDevModePerUserPath[] = L"Printers\\DevModePerUser";
 constexpr wchar_t kDone[] = L"Nettoyage terminé !";
 constexpr DWORD kWaitMilliseconds = 15000;
 
@@ -71,8 +73,8 @@ class ExactValueNames {
   }
 };
 
-// A printer key of the current user, Devices or PrinterPorts, holds exactly the values a test
-// gives it; whatever the prefix had there (or the key's absence) comes back afterwards.
+// A printer key of the current user, Devices, PrinterPorts or a printing preferences key, holds
+// exactly the values a test gives it; whatever the prefix had there (or the key's absence) comes back afterwards.
 template <const wchar_t* Path>
 class UserPrinterKey {
  public:
@@ -96,9 +98,8 @@ class UserPrinterKey {
   UserPrinterKey(const UserPrinterKey&) = delete;
   UserPrinterKey& operator=(const UserPrinterKey&) = delete;
 
-  void Seed(const std::wstring& name, const std::wstring& data) {
-    ExactValueNames::Set(Path, name, wine_test::StringValue(data));
-  }
+  void Seed(const std::wstring& name, const std::wstring& data) { Seed(name, wine_test::StringValue(data)); }
+  void Seed(const std::wstring& name, const wine_test::RegistryValue& value) { ExactValueNames::Set(Path, name, value); }
 
   static std::wstring ExportPath() { return L"HKCU\\" + std::wstring(Path); }
   // The values of the key, with their types and data.
@@ -125,6 +126,16 @@ class UserPrinterKey {
 };
 using DevicesKey = UserPrinterKey<kDevicesPath>;
 using PrinterPortsKey = UserPrinterKey<kPrinterPortsPath>;
+using DevModes2Key = UserPrinterKey<kDevModes2Path>;
+using DevModePerUserKey = UserPrinterKey<kDevModePerUserPath>;
+
+// A user's printing preferences for one printer, as Windows stores them: a bare DEVMODEW, told
+// apart by its first byte.
+wine_test::RegistryValue Preferences(std::uint8_t mark) {
+  wine_test::RegistryValue value{REG_BINARY, std::vector<std::uint8_t>(220, 0)};
+  value.data[0] = mark;
+  return value;
+}
 
 enum class Icon { None, Information, Exclamation, Error, Question };
 
@@ -270,11 +281,12 @@ std::vector<std::wstring> Changes(const RegistryState& before, const RegistrySta
   return wine_test::RegistryChanges(before, after);
 }
 
-// Each stale name's value under Devices and its twin under PrinterPorts.
+// Each stale name's value under Devices and its traces under PrinterPorts, DevModes2 and DevModePerUser.
 std::vector<std::wstring> Removals(const std::vector<std::wstring>& staleNames) {
   std::vector<std::wstring> removals;
   for (const std::wstring& name : staleNames) {
-    for (const std::wstring& key : {DevicesKey::ExportPath(), PrinterPortsKey::ExportPath()}) {
+    for (const std::wstring& key : {DevicesKey::ExportPath(), PrinterPortsKey::ExportPath(), DevModes2Key::ExportPath(),
+                                    DevModePerUserKey::ExportPath()}) {
       removals.push_back(L"value removed: " + key + L" [" + name + L"]");
     }
   }
@@ -297,7 +309,8 @@ HWND PressLancer(ProductProcess& product) {
 // network connection, a name differing only in case from a printer WMI reports, one with a
 // trailing blank, an accented one and the key's default value. The registry compares names
 // without regard to case, so the case variant's counterpart is served but not registered.
-// Each has its twin under PrinterPorts, which also holds one value of no device and no printer.
+// Each has its twin under PrinterPorts and its printing preferences under DevModes2 and
+// DevModePerUser; those three keys also hold a value of no device and no printer.
 class CleanupOnWine : public testing::Test {
  protected:
   const std::vector<std::wstring> live_ = {L"HP LaserJet 4250", L"\\\\SERVER\\Queue", L"Microsoft Print to PDF"};
@@ -311,10 +324,14 @@ class CleanupOnWine : public testing::Test {
     for (const auto* names : {&live_, &stale_}) {
       for (const std::wstring& name : *names) {
         devices_.Seed(name, L"winspool,Ne0" + std::to_wstring(port) + L":");
-        printerPorts_.Seed(name, L"winspool,Ne0" + std::to_wstring(port++) + L":,15,45");
+        printerPorts_.Seed(name, L"winspool,Ne0" + std::to_wstring(port) + L":,15,45");
+        devModes2_.Seed(name, Preferences(static_cast<std::uint8_t>(port)));
+        devModePerUser_.Seed(name, Preferences(static_cast<std::uint8_t>(port++)));
       }
     }
     printerPorts_.Seed(L"Sans appareil", L"winspool,Ne99:,15,45");
+    devModes2_.Seed(L"Sans appareil", Preferences(99));
+    devModePerUser_.Seed(L"Sans appareil", Preferences(99));
     ASSERT_EQ(wine_test::ValueNames(kDevicesPath).size(), live_.size() + stale_.size())
         << "two seeded names fell together in the registry";
   }
@@ -341,6 +358,8 @@ class CleanupOnWine : public testing::Test {
 
   DevicesKey devices_;
   PrinterPortsKey printerPorts_;
+  DevModes2Key devModes2_;
+  DevModePerUserKey devModePerUser_;
 };
 
 TEST_F(CleanupOnWine, NothingStaleShowsTheInformationMessageWithOnlyOkAndTheWindowStays) {
@@ -501,6 +520,8 @@ TEST_F(CleanupOnWine, PreviewListsWhatTheSilentRunThenRemovesBothStartedByCmdWit
   for (const wchar_t* name : {L"ＨＰ LaserJet 4250", L"Nom\tavec\nsaut"}) {
     devices_.Seed(name, L"winspool,Ne20:");
     printerPorts_.Seed(name, L"winspool,Ne20:,15,45");
+    devModes2_.Seed(name, Preferences(20));
+    devModePerUser_.Seed(name, Preferences(20));
   }
   const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
   const std::vector<std::wstring> stale = StaleInRegistryOrder();
@@ -789,25 +810,37 @@ TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheirTwinsAndThe
   }
 }
 
-// A twin that cannot go keeps its device, so that a later run tries both again; a device with
-// no twin goes all the same, and the record tells one from the other. Deleting needs only the
-// right to set values, not the right to add subkeys.
-TEST_F(LiveValuesOnWine, APrinterPortsKeyTheUserMayOnlyReadKeepsTheDevicesWithATwinThereInEitherMode) {
+// A trace that cannot go keeps every trace of its name, its device included, so that a later run
+// tries them all again; a device with no value under that key goes whole all the same, and the
+// record tells one from the other. Deleting needs only the right to set values, not the right
+// to add subkeys.
+TEST_F(LiveValuesOnWine, ATraceKeyTheUserMayOnlyReadKeepsEveryTraceOfTheNamesWithAValueThereInEitherMode) {
   PrinterPortsKey printerPorts;
-  printerPorts.Seed(L"Ancienne", L"winspool,Ne00:,15,45");
-  printerPorts.Seed(L"HP LaserJet", L"winspool,Ne02:,15,45");
+  DevModes2Key devModes2;
+  DevModePerUserKey devModePerUser;
+  for (const wchar_t* name : {L"Ancienne", L"HP LaserJet"}) {
+    printerPorts.Seed(name, L"winspool,Ne00:,15,45");
+    devModes2.Seed(name, Preferences(0));
+  }
+  devModePerUser.Seed(L"Ancienne", Preferences(0));
+  devModePerUser.Seed(L"Sans jumeau", Preferences(1));
   Seed({L"Ancienne", L"Sans jumeau", L"HP LaserJet"});
   const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
   const wine_test::RegistryKeyContents printerPortsBefore = PrinterPortsKey::Read();
-  {
-    const wine_test::RestrictedKey readOnly(kPrinterPortsPath, KEY_READ);
-    const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne");
+  const wine_test::RegistryKeyContents devModes2Before = DevModes2Key::Read();
+  const wine_test::RegistryKeyContents devModePerUserBefore = DevModePerUserKey::Read();
+  const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne");
+  for (const wchar_t* readOnlyKey : {kPrinterPortsPath, kDevModes2Path}) {
+    const wine_test::RestrictedKey readOnly(readOnlyKey, KEY_READ);
     for (Mode mode : {Mode::Silent, Mode::Interactive}) {
-      SCOPED_TRACE(ModeName(mode));
+      SCOPED_TRACE(testing::PrintToString(std::wstring(readOnlyKey)) + " read-only, " + ModeName(mode));
       devices_.Seed(L"Sans jumeau", L"winspool,Ne01:");  // as Seed gave it
+      devModePerUser.Seed(L"Sans jumeau", Preferences(1));
       ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne", L"Sans jumeau"}));
       EXPECT_EQ(DevicesKey::Read(), Without(devicesBefore, {L"Sans jumeau"}));
       EXPECT_EQ(PrinterPortsKey::Read(), printerPortsBefore);
+      EXPECT_EQ(DevModes2Key::Read(), devModes2Before);
+      EXPECT_EQ(DevModePerUserKey::Read(), Without(devModePerUserBefore, {L"Sans jumeau"}));
       EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{{"trace", L"1"}, {"trace", L"Sans jumeau"},
                                                                  {"warn", L"1"}, {"warn", L"Ancienne"},
                                                                  {"warn", L"5"}, {"warn", accessDenied}}));
@@ -830,6 +863,7 @@ TEST_F(LiveValuesOnWine, APrinterPortsKeyTheUserMayOnlyReadKeepsTheDevicesWithAT
   ASSERT_NO_FATAL_FAILURE(CleanUp(Mode::Silent, {L"HP LaserJet"}, {L"Ancienne"}));
   EXPECT_EQ(DevicesKey::Read(), Without(devicesBefore, {L"Ancienne", L"Sans jumeau"}));
   EXPECT_EQ(PrinterPortsKey::Read(), Without(printerPortsBefore, {L"Ancienne"}));
+  EXPECT_EQ(DevModes2Key::Read(), Without(devModes2Before, {L"Ancienne"}));
 }
 
 TEST_F(LiveValuesOnWine, NoWmiPrinterAndADeadSpoolerEndWithTheErrorReportAndDeleteNothingInEitherMode) {
