@@ -98,9 +98,10 @@ TEST(ProgramFile, ItsMessageTableGivesEachEventItsFrenchSentenceAroundItsInserti
                    reinterpret_cast<va_list*>(arguments.data()));
     return std::wstring(text);
   };
-  const std::wstring keys = L"des clés HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices et "
-                           L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts de l'utilisateur";
-  EXPECT_EQ(shown(1, {L"2", L"A\r\nB"}), L"Imprimantes obsolètes supprimées " + keys +
+  const std::wstring keys = L"des clés HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices, "
+                           L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts, "
+                           L"HKEY_CURRENT_USER\\Printers\\DevModes2 et HKEY_CURRENT_USER\\Printers\\DevModePerUser de l'utilisateur";
+  EXPECT_EQ(shown(1, {L"2", L"A\r\nB"}), L"Imprimantes obsolètes supprimées, avec leurs préférences d'impression, " + keys +
                                              L", car aucune imprimante installée ne porte leur nom : 2.\r\nA\r\nB");
   EXPECT_EQ(shown(2, {L"1", L"A", L"5", L"Accès refusé."}),
             L"Imprimantes obsolètes que Windows a refusé de supprimer " + keys +
