@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Whole-program benchmark under Wine, in a throwaway prefix whose Devices key holds 32767
-# values, each with its twin under PrinterPorts, and whose WMI test double serves 16384
+# values, each with its twin under PrinterPorts and its printing preferences under DevModes2 and
+# DevModePerUser (a bare 220-byte DEVMODEW each), and whose WMI test double serves 16384
 # printers, every other registry name among them (so 16383 names are stale); the prefix's
 # print spooler lists 50 printers of its own,
 # none of them in the registry, so every stale name is also looked up among the spooler's:
 #   scripts/bench-wine.sh [BUILD_DIR] [RUNS]
 # BUILD_DIR is a Windows build (default build/windows, built beforehand with
 # `cmake --build --preset windows`); RUNS (default 5) runs of each case, median reported.
+# BASELINE_EXE=FILE also times "/s" of that NettoyageImprimantes.exe (an earlier release) on the
+# same key, in the same runs, to compare the time per stale name.
 # The cases, each run re-seeded first:
 #   silent    the product with "/s", from its start to its exit;
-#   floor     bench/win32's floor: one enumeration through Module1::EnumRegValues and two
-#             Module1::DeleteRegValue per stale name (its twin, then its device), from its
-#             start to its exit;
+#   floor     bench/win32's floor: one enumeration through Module1::EnumRegValues, one
+#             Module1::DeletionRefusal per trace key and four Module1::DeleteRegValue per stale
+#             name (its PrinterPorts, DevModes2 and DevModePerUser values, then its device),
+#             from its start to its exit;
 #   preview   with no WMI printer, so that all 32767 names are stale: "/l" with its standard
 #             output written to a file, against "/s" on the same key;
 #   window    the product started interactively, until its window shows lstRegedit with
@@ -30,6 +34,8 @@ bin=$(cd "$build/bin" && pwd)
 for program in NettoyageImprimantes.exe WmiDouble.dll BenchSeedDevices.exe BenchCleanupFloor.exe BenchDriver.exe; do
   [ -f "$bin/$program" ] || { echo "missing $bin/$program: build the Windows tree first" >&2; exit 1; }
 done
+baseline=
+if [ -n "${BASELINE_EXE:-}" ]; then baseline=$(realpath "$BASELINE_EXE"); fi
 
 readonly registry_count=32767
 readonly printer_count=16384
@@ -81,11 +87,11 @@ device_count() { run_program "$bin/BenchSeedDevices.exe" count | tr -d '\r'; }
 # The value of KEY=... in the driver's output.
 field() { grep "^$1=" <<<"$2" | head -n 1 | cut -d= -f2 | tr -d '\r'; }
 
-# Both keys must hold this many values: each device with its twin.
+# The four keys must hold this many values each: each device with its traces.
 expect_devices() {
   local left
   left=$(device_count)
-  [ "$left" = "$1 $1" ] || { echo "$2: $left device and twin values left, expected $1 of each" >&2; exit 1; }
+  [ "$left" = "$1 $1 $1 $1 " ] || { echo "$2: $left values left under the four keys, expected $1 in each" >&2; exit 1; }
 }
 
 declare -A samples
@@ -112,6 +118,13 @@ for run in $(seq "$runs"); do
   [ "$(field exit_code "$output")" = 0 ] || { echo "the silent run failed: $output" >&2; exit 1; }
   expect_devices $live_count "silent run"
   record silent "$(field elapsed_ms "$output")"
+
+  if [ -n "$baseline" ]; then
+    seed $registry_count $printer_count
+    output=$(run_program "$bin/BenchDriver.exe" run "$baseline" /s)
+    [ "$(field exit_code "$output")" = 0 ] || { echo "the baseline's silent run failed: $output" >&2; exit 1; }
+    record baseline "$(field elapsed_ms "$output")"
+  fi
 
   seed $registry_count $printer_count
   output=$(run_program "$bin/BenchDriver.exe" run "$bin/BenchCleanupFloor.exe" $registry_count $printer_count)
@@ -164,7 +177,8 @@ echo
 report '"/s" run, start to exit' silent
 report 'floor (enumeration + deletions), start to exit' floor
 report '  of which one enumeration (Module1::EnumRegValues)' floor.enumeration
-report "  of which $((registry_count - live_count)) stale names' two deletions (Module1::DeleteRegValue)" floor.deletions
+report "  of which $((registry_count - live_count)) stale names' four deletions (Module1::DeleteRegValue)" floor.deletions
+if [ -n "$baseline" ]; then report "\"/s\" run of $baseline, start to exit" baseline; fi
 report "\"/l\" run, $registry_count stale names listed to a file" preview
 report "\"/s\" run on the same key, $registry_count stale names deleted" silent.all
 report 'interactive start-up: both lists filled' window
@@ -186,6 +200,12 @@ echo
 silent=$(median "${samples[silent]}")
 floor=$(median "${samples[floor]}")
 awk -v s="$silent" -v f="$floor" 'BEGIN { printf "ratio \"/s\" / floor: %.2f (goal: at most 1.5)\n", s / f }'
+stale_count=$((registry_count - live_count))
+awk -v s="$silent" -v n="$stale_count" 'BEGIN { printf "\"/s\" per stale name (its four values): %.0f us\n", s * 1000 / n }'
+if [ -n "$baseline" ]; then
+  awk -v s="$(median "${samples[baseline]}")" -v n="$stale_count" \
+    'BEGIN { printf "baseline \"/s\" per stale name (the values it deletes): %.0f us\n", s * 1000 / n }'
+fi
 preview=$(median "${samples[preview]}")
 silent_all=$(median "${samples[silent.all]}")
 awk -v p="$preview" -v s="$silent_all" 'BEGIN { printf "ratio \"/l\" / \"/s\", %d stale names: %.2f (goal: at most 1)\n", '"$registry_count"', p / s }'

@@ -1,7 +1,8 @@
 // The least a cleanup of the Devices key can cost: only the registry calls the cleanup must
-// make, through the product's own registry module. One enumeration of the key, then two
-// deletions per stale name: its PrinterPorts twin, then its Devices value. The printers are known in advance (bench/PrinterNames.h), as
-// the WMI test double serves them to the product:
+// make, through the product's own registry module. One enumeration of the key, one check of
+// each key a stale device leaves a value in, then four deletions per stale name: its
+// PrinterPorts, DevModes2 and DevModePerUser values, then its Devices value. The printers are
+// known in advance (bench/PrinterNames.h), as the WMI test double serves them to the product:
 //   BenchCleanupFloor REGISTRY_COUNT PRINTER_COUNT
 // Prints the names enumerated, the names deleted and the time spent.
 #include <windows.h>
@@ -42,10 +43,11 @@ int wmain(int argc, wchar_t** argv) {
     if (const auto* text = std::get_if<std::wstring>(&value)) names.push_back(*text);
   }
   const std::vector<std::int16_t> stale = StaleNameIndices(names, expected.printers);
+  const std::vector<std::wstring> keys(inventory::kTraceKeyPaths.begin(), inventory::kTraceKeyPaths.end());
+  for (const std::wstring& key : keys) module1.DeletionRefusal(inventory::kDevicesRoot, key);
   for (std::int16_t i : stale) {
     const std::wstring& name = names[static_cast<std::size_t>(i)];
-    module1.DeleteRegValue(inventory::kDevicesRoot, inventory::kPrinterPortsKeyPath, name);
-    module1.DeleteRegValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
+    for (const std::wstring& key : keys) module1.DeleteRegValue(inventory::kDevicesRoot, key, name);
   }
   QueryPerformanceCounter(&end);
 
