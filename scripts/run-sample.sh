@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real program under Wine on a sample: a throwaway Wine prefix whose Devices key
 # lists a few installed and a few stale printer devices (samples/printers.txt), each with its
-# twin under PrinterPorts as Windows writes them, and the WMI test double reporting the
-# installed ones.
+# twin under PrinterPorts and its printing preferences under DevModes2 and DevModePerUser as
+# Windows writes them, and the WMI test double reporting the installed ones.
 #
 #   run-sample.sh       the window: on your display when DISPLAY is set (press "Lancer
 #                       nettoyage", read the list, answer Yes or No); without a display, a
@@ -10,8 +10,8 @@
 #   run-sample.sh /s    the silent cleanup (/q: the same, whose errors are never shown)
 #   run-sample.sh /l    the preview: the names "/s" would delete, and nothing deleted
 #
-# Either way it prints the Devices and PrinterPorts keys before and after, then times "/s"
-# runs on the sample.
+# Either way it prints the four keys (Devices, PrinterPorts, DevModes2, DevModePerUser) before
+# and after, then times "/s" runs on the sample.
 # Debian 12, as root: installs what it needs and builds the Windows preset first.
 # BUILD_DIR=DIR builds with the MinGW-w64 toolchain there instead of the preset's folder.
 # SAMPLE_TIMED_RUNS=N sets how many "/s" runs are timed (default 5, 0 for none).
@@ -70,6 +70,8 @@ trap finish EXIT
 export WINEPREFIX=$work/wine/96/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 devices_key='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Devices'
 ports_key='HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\PrinterPorts'
+devmodes_key='HKEY_CURRENT_USER\Printers\DevModes2'
+per_user_key='HKEY_CURRENT_USER\Printers\DevModePerUser'
 
 # Wine commands write to files, never to a pipe: the background services Wine starts with
 # the first command inherit its output, and a pipe they hold open would never end.
@@ -90,8 +92,7 @@ else
   quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
 fi
 
-# The sample: the Devices and PrinterPorts keys (replaced whole) and the WMI double's
-# configuration.
+# The sample: the four keys (replaced whole) and the WMI double's configuration.
 installed=()
 registered=()
 while IFS= read -r line; do
@@ -101,18 +102,32 @@ while IFS= read -r line; do
   esac
 done <samples/printers.txt
 
+# A user's printing preferences for a printer, as a .reg hex value: a DEVMODEW of 220 bytes
+# (no driver part), the printer's name first, then its version (0x0401) and its size.
+devmode_hex() {
+  local -a bytes
+  read -r -a bytes < <(printf '%s' "${1:0:31}" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr '\n' ' ')
+  while [ ${#bytes[@]} -lt 220 ]; do bytes+=(00); done
+  bytes[64]=01 bytes[65]=04 bytes[68]=dc
+  local IFS=,
+  echo "hex:${bytes[*]}"
+}
+
 reg_file=$work/devices.reg
 {
   printf 'Windows Registry Editor Version 5.00\r\n'
-  for key in "$devices_key" "$ports_key"; do
+  for key in "$devices_key" "$ports_key" "$devmodes_key" "$per_user_key"; do
     printf '\r\n[-%s]\r\n\r\n[%s]\r\n' "$key" "$key"
     port=0
     for name in "${registered[@]}"; do
       escaped=${name//\\/\\\\}
       escaped=${escaped//\"/\\\"}
-      # A device: driver, port; its twin: the same and the two time-outs.
-      if [ "$key" = "$devices_key" ]; then suffix=; else suffix=,15,45; fi
-      printf '"%s"="winspool,Ne%02d:%s"\r\n' "$escaped" "$port" "$suffix"
+      # A device: driver, port; its twin: the same and the two time-outs; its preferences.
+      case "$key" in
+        "$devices_key") printf '"%s"="winspool,Ne%02d:"\r\n' "$escaped" "$port" ;;
+        "$ports_key") printf '"%s"="winspool,Ne%02d:,15,45"\r\n' "$escaped" "$port" ;;
+        *) printf '"%s"=%s\r\n' "$escaped" "$(devmode_hex "$name")" ;;
+      esac
       port=$((port + 1))
     done
   done
@@ -134,7 +149,9 @@ key_values() {
   rm -f "$export_file"
   quiet wine reg export "$1" "Z:${export_file//\//\\}" /y || true
   if [ -f "$export_file" ]; then
-    iconv -f UTF-16 -t UTF-8 "$export_file" | tr -d '\r' | grep '^"' | sed 's/^/    /' || true
+    # A binary value is shown by its size, not its bytes.
+    iconv -f UTF-16 -t UTF-8 "$export_file" | tr -d '\r' | sed -E ':a;/\\$/{N;s/\\\n *//;ba}' | grep '^"' |
+      awk '{ if (match($0, /=hex:/)) { n = split(substr($0, RSTART + 5), b, ","); $0 = substr($0, 1, RSTART) "hex (" n " octets)" } print "    " $0 }' || true
   else
     echo "    (no such key)"
   fi
@@ -145,6 +162,10 @@ show_devices() {
   key_values "$devices_key"
   echo "  and its twin, PrinterPorts:"
   key_values "$ports_key"
+  echo "  the printing preferences, Printers\\DevModes2:"
+  key_values "$devmodes_key"
+  echo "  and Printers\\DevModePerUser:"
+  key_values "$per_user_key"
 }
 
 # Waits for a visible window with this title, other than the one given; prints its id.
