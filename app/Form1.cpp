@@ -2,6 +2,7 @@
 
 #include "app/ExitCodes.h"
 #include "app/Messages.h"
+#include "app/NameListing.h"
 #include "inventory/Inventories.h"
 #include "inventory/PrintingTurnedOff.h"
 
@@ -24,7 +25,7 @@ void Form1::Form_Load() {
     if (mode_ == StartMode::Preview) {
       // The list a silent run would delete, and nothing else: no deletion, no message, no record.
       ListStaleNames();
-      output_.WriteLines(lstSuppr.Items());
+      output_.WriteLines(ListingLines(lstSuppr.Items()));
       if (lstSuppr.ListCount() > 0) window_.SetExitCode(exit_codes::kStaleFound);
     } else if (SilentMode) {
       CleanUp();  // what "Lancer nettoyage" does, with no window to show

@@ -4,12 +4,29 @@
 
 namespace {
 
+// C0 and C1 controls and DEL, the Arabic letter mark, the left-to-right and right-to-left marks,
+// the line and paragraph separators, the embeddings, overrides and isolates.
+bool HiddenOrLineBreaking(wchar_t c) {
+  return c < L' ' || (c >= L'\x7F' && c <= L'\x9F') || c == L'\x61C' || c == L'\x200E' || c == L'\x200F' ||
+         (c >= L'\x2028' && c <= L'\x202E') || (c >= L'\x2066' && c <= L'\x2069');
+}
+
 std::wstring MoreNamesLine(std::size_t leftOut) {
   return messages::kMoreNames + std::to_wstring(leftOut) +
          (leftOut == 1 ? messages::kOtherName : messages::kOtherNames);
 }
 
 }  // namespace
+
+std::vector<std::wstring> ListingLines(const std::vector<std::wstring>& names) {
+  std::vector<std::wstring> lines = names;
+  for (std::wstring& line : lines) {
+    for (wchar_t& c : line) {
+      if (HiddenOrLineBreaking(c)) c = L'?';
+    }
+  }
+  return lines;
+}
 
 std::wstring ListingBoxText(const ListingBox& box, std::size_t shown) {
   std::wstring lines;

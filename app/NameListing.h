@@ -24,6 +24,12 @@ std::wstring ListingBoxText(const ListingBox& box, std::size_t shown);
 // the count of the others, so that the footer and the buttons stay on the screen.
 std::wstring ListingBoxTextThatFits(WindowSystem& window, const ListingBox& box);
 
+// The names as a preview lists them, one line each, on a console: a character that would break
+// the line or change how the rest of it reads (a control, a line or paragraph separator, a
+// bidirectional control such as U+202E) is written as '?'. Only the listing changes: each value
+// is still deleted by its real name.
+std::vector<std::wstring> ListingLines(const std::vector<std::wstring>& names);
+
 // The names one per line, as many as fit in maxLength characters; when some are left out,
 // the last line says how many ("… et 3 autres"). The result is never longer than maxLength.
 std::wstring NameLinesUpTo(const std::vector<std::wstring>& names, std::size_t maxLength);

@@ -43,11 +43,7 @@ bool Write(DWORD which, const std::wstring& text) noexcept {
 void Win32StandardOutput::WriteLines(const std::vector<std::wstring>& lines) noexcept {
   try {
     std::wstring text;
-    for (const std::wstring& line : lines) {
-      // One name a line: a control character in a name (a line break, a TAB) is written as '?'.
-      for (wchar_t c : line) text += c < L' ' ? L'?' : c;
-      text.append(L"\r\n");
-    }
+    for (const std::wstring& line : lines) text.append(line).append(L"\r\n");
     standard_streams::Write(STD_OUTPUT_HANDLE, text);
   } catch (...) {
     // No memory for the listing: the exit code still tells.
