@@ -249,7 +249,7 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
 
 }
 
-TEST(Cleanup, AfterYesASpoolerThatStoppedAnsweringWithNoWmiPrinterEndsWithAnErrorAndDeletesNothing) {
+TEST(Cleanup, ASpoolerThatStoppedAnsweringWithNoWmiPrinterDeletesNothingAndEndsWithAnErrorOrCodeFourIfDisabled) {
   // WMI lists no printer: the spooler alone tells which devices are live, and after the
   // answer it no longer can.
   Session session({L"Ancienne", L"Perdue"}, {});
@@ -261,6 +261,18 @@ TEST(Cleanup, AfterYesASpoolerThatStoppedAnsweringWithNoWmiPrinterEndsWithAnErro
   EXPECT_TRUE(session.CallsSinceStartUp(FakeRegistry::CallKind::Delete).empty());
   EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Ancienne", L"Perdue"}));
   EXPECT_EQ(session.window.ends, 0);
+
+  // The Print Spooler service disabled since start-up: printing is turned off, and the window
+  // says so and closes with code 4.
+  Session turnedOff({L"Ancienne", L"Perdue"}, {});
+  turnedOff.spooler.SetError(FakeSpooler::kRpcServerUnavailable);
+  turnedOff.spooler.disabled = true;
+  turnedOff.form->cmdLancer_Click();
+  ASSERT_EQ(turnedOff.window.boxes.size(), 1u);
+  EXPECT_EQ(turnedOff.window.boxes[0].text.rfind(L"Le service Spouleur d'impression est désactivé", 0), 0u);
+  EXPECT_EQ(turnedOff.window.exitCodes, std::vector<int>{4});
+  EXPECT_EQ(turnedOff.window.unloads, 1);
+  EXPECT_EQ(turnedOff.Devices(), (std::vector<std::wstring>{L"Ancienne", L"Perdue"}));
 }
 
 TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) {
@@ -360,7 +372,9 @@ TEST(Cleanup, SilentStartUpDeletesTheStaleNamesWithoutAnyMessage) {
   ASSERT_EQ(deletes.size(), stale.size());
   for (std::size_t k = 0; k < stale.size(); ++k) EXPECT_EQ(deletes[k].name, stale[k]);
   for (const auto& open : session.registry.CallsOf(FakeRegistry::CallKind::Open)) {
-    if (open.access == kKeySetValue) EXPECT_EQ(open.root, inventory::kDevicesRoot);
+    if (open.access == kKeySetValue) {
+      EXPECT_EQ(open.root, inventory::kDevicesRoot);
+    }
   }
   EXPECT_EQ(session.WriteOpens(), 1 + stale.size()) << "once to tell whether the key gives its values up";
   EXPECT_EQ(session.Devices(), (std::vector<std::wstring>{L"Active"}));
