@@ -168,7 +168,10 @@ int MainWindow::MsgBox(const std::wstring& text, const std::wstring& title, int 
   // The window shows the lists as they are when the question is asked.
   Mirror();
   const BoxOpen open(boxesOpen_);
-  const int answer = MessageBoxW(window_, WithVisibleNuls(text).c_str(), title.c_str(), static_cast<UINT>(style));
+  // A box owned by a hidden window (one shown at start-up, before the window) has no taskbar
+  // button and may open behind other windows: it stands alone, as the error report does.
+  HWND owner = window_ && IsWindowVisible(window_) ? window_ : nullptr;
+  const int answer = MessageBoxW(owner, WithVisibleNuls(text).c_str(), title.c_str(), static_cast<UINT>(style));
   if (answer == 0) win32::ThrowLastError(L"affichage du message « " + title + L" »");
   return answer;
 }

@@ -902,6 +902,7 @@ TEST_F(LiveValuesOnWine, WithTheSpoolerServiceDisabledAFailedInventoryEndsWithCo
     EXPECT_EQ(wine_test::MessageBoxText(box), L"Le service Spouleur d'impression est désactivé sur cet ordinateur : "
                                               L"les imprimantes installées ne peuvent pas être connues. Rien n'a été supprimé.");
     EXPECT_EQ(product.WaitForWindow(wine_test::kMainWindowCaption, 0), nullptr);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr) << "owned by the hidden window: no taskbar button";
     wine_test::PressMessageBoxButton(box, IDOK);
     DWORD exitCode = 0;
     ASSERT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
