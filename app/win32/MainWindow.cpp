@@ -14,6 +14,7 @@
 #include "app/win32/WindowFont.h"
 #include "common/AppError.h"
 #include "common/win32/LastError.h"
+#include "inventory/win32/InventoryDeadline.h"
 
 namespace {
 
@@ -213,6 +214,9 @@ LRESULT CALLBACK MainWindow::WndProc(HWND window, UINT message, WPARAM wParam, L
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // An inventory question passed its deadline and its report ends the program: the window still
+  // answers what it is sent, but acts on no command and no close request.
+  if (inventory::InventoryDeadline::Passed() && (message == WM_COMMAND || message == WM_CLOSE)) return 0;
   switch (message) {
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_CLOSE: OnClose(); return 0;

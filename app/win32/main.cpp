@@ -15,6 +15,11 @@
 #include "inventory/win32/WmiPrinterSource.h"
 #include "registry/win32/Win32Registry.h"
 
+// The tests' build of the program gives its questions a few seconds, to see a deadline pass.
+#ifndef INVENTORY_DEADLINE_SECONDS
+#define INVENTORY_DEADLINE_SECONDS inventory::InventoryDeadline::kSeconds
+#endif
+
 namespace {
 
 // A printer inventory question that passed its deadline: reported as this run reports errors.
@@ -36,7 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
       throw AppError(L"initialisation de COM", static_cast<std::uint32_t>(com.Result()));
     }
     MainWindow window(instance);
-    const inventory::InventoryDeadline deadline(ReportInventoryTimeout, exit_codes::kError);
+    const inventory::InventoryDeadline deadline(ReportInventoryTimeout, exit_codes::kError, INVENTORY_DEADLINE_SECONDS);
     inventory::WmiPrinterSource printers(deadline);
     inventory::Win32SpoolerProbe spooler(deadline);
     registry::Win32Registry registry;

@@ -3,6 +3,27 @@
 #include <string>
 
 namespace inventory {
+namespace {
+
+std::atomic<bool> deadlinePassed{false};
+
+// The question answered after its deadline: the report is up, and the process ends with it.
+// This thread never goes on past its question. But it owns the window and the COM apartment:
+// a thread that stops taking messages hangs every SendMessage to its windows, broadcasts
+// included (an installer announcing a settings change), and a window on the screen turns
+// "Ne répond pas". So it keeps handling the messages sent to it, and takes no posted input.
+[[noreturn]] void WaitToBeEnded() noexcept {
+  for (;;) {
+    // Woken now and then as well: a thread that looks at its queue is not taken for hung.
+    MsgWaitForMultipleObjectsEx(0, nullptr, 1000, QS_SENDMESSAGE, 0);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+}  // namespace
+
+bool InventoryDeadline::Passed() noexcept { return deadlinePassed.load(); }
 
 InventoryDeadline::Question::Question(const InventoryDeadline& deadline, const wchar_t* whatIsAsked)
     : deadline_(deadline), whatIsAsked_(whatIsAsked) {
@@ -10,18 +31,15 @@ InventoryDeadline::Question::Question(const InventoryDeadline& deadline, const w
   // Without its deadline the question is not asked: nothing has been deleted yet.
   if (!timer_) throw AppError(L"armement du délai de l'inventaire des imprimantes", GetLastError());
   ULARGE_INTEGER dueTime;
-  dueTime.QuadPart = static_cast<ULONGLONG>(-static_cast<LONGLONG>(kSeconds) * 10'000'000);  // relative, 100 ns
+  dueTime.QuadPart = static_cast<ULONGLONG>(-static_cast<LONGLONG>(deadline_.seconds_) * 10'000'000);  // relative, 100 ns
   FILETIME due{dueTime.LowPart, dueTime.HighPart};
   SetThreadpoolTimer(timer_, &due, 0, 0);
 }
 
 InventoryDeadline::Question::~Question() {
   int armed = kArmed;
-  if (!state_.compare_exchange_strong(armed, kDisarmed)) {
-    // Too late: the report is on its way and the process ends with it. Whatever the question
-    // answered, nothing after it may run.
-    for (;;) Sleep(INFINITE);
-  }
+  // Too late: whatever the question answered, nothing after it may run.
+  if (!state_.compare_exchange_strong(armed, kDisarmed)) WaitToBeEnded();
   SetThreadpoolTimer(timer_, nullptr, 0, 0);
   WaitForThreadpoolTimerCallbacks(timer_, TRUE);
   CloseThreadpoolTimer(timer_);
@@ -31,11 +49,12 @@ void CALLBACK InventoryDeadline::Question::OnExpiry(PTP_CALLBACK_INSTANCE, void*
   auto* question = static_cast<Question*>(context);
   int armed = kArmed;
   if (!question->state_.compare_exchange_strong(armed, kExpired)) return;  // answered in time
+  deadlinePassed = true;
   const InventoryDeadline& deadline = question->deadline_;
   try {
     deadline.report_(AppError(std::wstring(question->whatIsAsked_) +
                                   L" n'a pas donné la liste des imprimantes dans le délai de " +
-                                  std::to_wstring(kSeconds) + L" secondes",
+                                  std::to_wstring(deadline.seconds_) + L" secondes",
                               ERROR_TIMEOUT));
   } catch (...) {
     // No memory for the report's text: the exit code still tells.

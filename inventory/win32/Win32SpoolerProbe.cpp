@@ -14,17 +14,21 @@ namespace {
 // winspool.drv is not among the DLLs Windows protects by name: imported statically, a file of
 // that name beside the program would be loaded, before wWinMain, instead of the system's. It
 // is loaded here from the system directory only.
-using EnumPrintersFunction = decltype(&EnumPrintersW);
+using EnumPrintersFunction = Win32SpoolerProbe::ListPrinters;
 
 }  // namespace
 
 SpoolerAnswer Win32SpoolerProbe::Query() {
   const InventoryDeadline::Question question(deadline_, L"le spouleur d'impression");
-  const win32::UniqueModule spooler(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  if (!spooler) return {GetLastError(), {}};
-  const auto enumPrinters = reinterpret_cast<EnumPrintersFunction>(
-      reinterpret_cast<void*>(GetProcAddress(spooler.get(), "EnumPrintersW")));
-  if (!enumPrinters) return {GetLastError(), {}};
+  win32::UniqueModule spooler;
+  EnumPrintersFunction enumPrinters = listPrinters_;
+  if (!enumPrinters) {
+    spooler.reset(LoadLibraryExW(L"winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!spooler) return {GetLastError(), {}};
+    enumPrinters = reinterpret_cast<EnumPrintersFunction>(
+        reinterpret_cast<void*>(GetProcAddress(spooler.get(), "EnumPrintersW")));
+    if (!enumPrinters) return {GetLastError(), {}};
+  }
 
   constexpr DWORD kFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
   constexpr DWORD kLevel = 4;  // names and attributes only: the cheapest level that lists connections

@@ -32,6 +32,7 @@ struct Config {
   Failure failure = Failure::None;
   std::size_t index = 0;
   HRESULT loopbackRefusal = S_OK;  // S_OK: the loopback form binds like any other
+  DWORD answerAfter = 0;           // milliseconds ExecQuery takes
   std::wstring logPath;  // empty: log nothing
 };
 
@@ -128,6 +129,8 @@ HRESULT LoadConfig(Config& config) {
       if (!ParseFailure(value, config.failure)) return E_INVALIDARG;
     } else if (key == L"index") {
       config.index = static_cast<std::size_t>(std::wcstoul(value.c_str(), nullptr, 10));
+    } else if (key == L"answerAfter") {
+      config.answerAfter = static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10));
     } else if (key == L"refuseLoopback") {
       config.loopbackRefusal = static_cast<HRESULT>(std::wcstoul(value.c_str(), nullptr, 16));
     } else if (!line.empty()) {
@@ -402,6 +405,7 @@ class Service final : public Dispatch {
     if (member != kDispidExecQuery || (flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
     if (params == nullptr || params->cArgs < 1) return DISP_E_BADPARAMCOUNT;
     if (config().failure == Failure::HangAtQuery) Sleep(INFINITE);  // a driver or print server that never answers
+    Sleep(config().answerAfter);
     if (config().failure == Failure::ExecQuery) {
       if (exception == nullptr) return static_cast<HRESULT>(wmi_double::kExecQueryFailure);
       *exception = EXCEPINFO{};

@@ -9,6 +9,7 @@
 //   printer NAME             one per printer, in the order served; NAME is the rest of the line
 //   refuseLoopback 0xCODE    refuse, with that code, only a display name whose machine is
 //                            "127.0.0.1" (before the failure above applies)
+//   answerAfter MS           ExecQuery answers only after MS milliseconds, as a slow print server
 // The double appends what it sees, one UTF-8 line per event, to kLogFileName in the
 // configuration's folder.
 #include <cstdint>

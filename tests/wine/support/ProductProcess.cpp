@@ -111,8 +111,8 @@ std::wstring BinDirectory() {
 std::wstring ProductPath() { return BinDirectory() + L"\\NettoyageImprimantes.exe"; }
 
 ProductProcess::ProductProcess(const std::wstring& arguments, const Environment& extra,
-                               bool waitUntilIdle, Launch launch) {
-  std::wstring commandLine = L"\"" + ProductPath() + L"\"";
+                               bool waitUntilIdle, Launch launch, const wchar_t* program) {
+  std::wstring commandLine = L"\"" + BinDirectory() + L"\\" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   // cmd takes away the first and the last quote of what follows /c.
   if (launch == Launch::ThroughCmd) commandLine = L"cmd.exe /c \"" + commandLine + L"\"";

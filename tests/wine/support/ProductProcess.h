@@ -14,6 +14,10 @@ namespace wine_test {
 // The directory of the running test executable, where the product and the test DLLs are.
 std::wstring BinDirectory();
 std::wstring ProductPath();
+// The program as the tests build it a second time, its inventory questions given 3 seconds, for
+// the tests that watch a deadline pass.
+inline constexpr wchar_t kShortDeadlineProgram[] = L"NettoyageImprimantesDelaiCourt.exe";
+inline constexpr unsigned kShortDeadlineSeconds = 3;
 
 inline constexpr wchar_t kMainWindowCaption[] = L"Nettoyage des imprimantes";
 inline constexpr wchar_t kMessageBoxTitle[] = L"Message QUORVANE";
@@ -34,11 +38,12 @@ class ProductProcess {
   // hold redirections, and the exit code is cmd's, which is the product's.
   enum class Launch { Direct, ThroughCmd };
 
-  // Starts the product with this argument text (after the quoted program path) and these
-  // environment variables added to the test's own. Unless told not to, waits until the
-  // product is idle (its event loop or a message box runs, or it has ended).
+  // Starts the product (or another program of its folder) with this argument text (after the
+  // quoted program path) and these environment variables added to the test's own. Unless told
+  // not to, waits until the product is idle (its event loop or a message box runs, or it has ended).
   explicit ProductProcess(const std::wstring& arguments, const Environment& extra = {},
-                          bool waitUntilIdle = true, Launch launch = Launch::Direct);
+                          bool waitUntilIdle = true, Launch launch = Launch::Direct,
+                          const wchar_t* program = L"NettoyageImprimantes.exe");
   // Ends the process if the test left it running.
   ~ProductProcess();
   ProductProcess(const ProductProcess&) = delete;

@@ -77,6 +77,7 @@ WmiDouble::WmiDouble(const WmiDoubleSetup& setup)
       logPath_(folder_ + L"\\" + wmi_double::kLogFileName) {
   std::wstring text = L"failure " + std::wstring(FailureName(setup.failure)) + L"\n";
   text += L"index " + std::to_wstring(setup.failIndex) + L"\n";
+  text += L"answerAfter " + std::to_wstring(setup.answerAfterMilliseconds) + L"\n";
   if (setup.loopbackRefusal != 0) {
     wchar_t code[16];
     std::swprintf(code, 16, L"0x%08X", static_cast<unsigned>(setup.loopbackRefusal));

@@ -17,6 +17,7 @@ struct WmiDoubleSetup {
   WmiFailure failure = WmiFailure::None;
   int failIndex = 0;                   // for EnumerationAfter and the Name failures: the member index k
   std::uint32_t loopbackRefusal = 0;   // not 0: the moniker naming 127.0.0.1 is refused with this code
+  unsigned answerAfterMilliseconds = 0;  // how long the query takes to answer
 };
 
 // The code the double's failure carries to the caller (0 for None). NameNotText's comes

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,25 @@ TEST_F(WmiPrinterSourceOnWine, TheDoubleRefusesUnknownNamesAndMissingArgumentsAn
 TEST(SpoolerProbeOnWine, WinesRunningSpoolerAnswersTheProbe) {
   inventory::Win32SpoolerProbe spooler(kDeadline);
   EXPECT_EQ(spooler.Query().error, 0u);
+}
+
+// A spooler whose listing does not answer (a stuck driver, a print server gone) holds the
+// question until its deadline, whose report names the spooler; the process then ends with the
+// deadline's exit code, inside the question, so that nothing after it runs. The real probe, the
+// real deadline with a figure of seconds, around a listing that takes far longer.
+TEST(SpoolerProbeOnWine, AListingThatDoesNotAnswerEndsTheProcessAtTheDeadlineWithItsReport) {
+  const auto stuck = [](DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD) -> BOOL {
+    Sleep(60000);
+    SetLastError(RPC_S_SERVER_UNAVAILABLE);
+    return FALSE;
+  };
+  const auto toStandardError = [](const AppError& error) noexcept {
+    char text[512] = "";
+    WideCharToMultiByte(CP_UTF8, 0, error.ReportText().c_str(), -1, text, sizeof text, nullptr, nullptr);
+    std::fprintf(stderr, "%s\n", text);
+  };
+  EXPECT_EXIT(inventory::Win32SpoolerProbe(inventory::InventoryDeadline(toStandardError, 1, 2), stuck).Query(),
+              testing::ExitedWithCode(1), "le spouleur d'impression n'a pas donn.* 2 secondes");
 }
 
 }  // namespace
