@@ -216,18 +216,24 @@ installed() {
   printf 'DisplayName REG_SZ Nettoyage des imprimantes;DisplayVersion REG_SZ %s;Publisher REG_SZ %s\nproducts: %s' \
     "$1" "$publisher" "$(packed "$(property "$msi_prefix/drive_c/$1.msi" ProductCode)")"
 }
-# msi_step WHAT STATUS EXPECTED ARGUMENTS...: msiexec ARGUMENTS /qn ends with STATUS (cut to 8
-# bits by Wine: 1603 is 67) and leaves EXPECTED (msi_state).
-msi_step() {
-  local what=$1 expected_status=$2 expected=$3 status=0 state
-  shift 3
+# msi_agrees STATUS EXPECTED ARGUMENTS...: true when msiexec ARGUMENTS /qn ends with STATUS (cut
+# to 8 bits by Wine: 1603 is 67) and leaves EXPECTED (msi_state); otherwise says what it found.
+msi_agrees() {
+  local expected_status=$1 expected=$2 status=0 state
+  shift 2
   in_wine wine msiexec "$@" /qn || status=$?
   state=$(msi_state)
-  if [ "$status" = "$expected_status" ] && [ "$state" = "$expected" ]; then
-    pass "msiexec $*: $what (exit code $status)"
+  [ "$status" = "$expected_status" ] && [ "$state" = "$expected" ] && return 0
+  printf 'msiexec: %s\n%s\n' "$status" "$state"
+  return 1
+}
+# msi_step WHAT STATUS EXPECTED ARGUMENTS...: the step passes when msi_agrees.
+msi_step() {
+  local what=$1 expected_status=$2
+  if msi_agrees "${@:2}"; then
+    pass "msiexec ${*:4}: $what (exit code $expected_status)"
   else
-    printf 'msiexec: %s\n%s\n' "$status" "$state"
-    fail "msiexec $*: $what (exit code $expected_status expected)"
+    fail "msiexec ${*:4}: $what (exit code $expected_status expected)"
   fi
 }
 mkdir "$msi_prefix"
@@ -254,6 +260,13 @@ msi_step "the Run value back" 0 "$(installed "$older" "$run_value")" /i "C:\\$ol
 msi_step "upgraded: the newer version alone, the Run value kept" 0 "$(installed "$newer" "$run_value")" \
   /i "C:\\$newer.msi" LOGONCLEANUP=1
 msi_step "the older version refused, nothing changed" 67 "$(installed "$newer" "$run_value")" /i "C:\\$older.msi"
+# The comparison itself: the same refusal, expected to succeed, leaves the same state; only its
+# exit code tells, and the step must see it.
+if msi_agrees 0 "$(installed "$newer" "$run_value")" /i "C:\\$older.msi" >/dev/null; then
+  fail "a step given the wrong exit code passed: msiexec's exit code is not compared"
+else
+  pass "a step given the wrong exit code fails"
+fi
 msi_step "all of it removed, the Run value included" 0 "$removed" /x "C:\\$newer.msi"
 
 echo "Comparing versions ..."
