@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -246,7 +245,6 @@ TEST(Cleanup, YesDeletesEveryListedNameThenReportsThenClosesAndEnds) {
   }
   journal.insert(journal.end(), {"eventlog.write", "window.msgbox", "window.unload", "window.end"});
   EXPECT_EQ(session.journal, journal);
-
 }
 
 TEST(Cleanup, ASpoolerThatStoppedAnsweringWithNoWmiPrinterDeletesNothingAndEndsWithAnErrorOrCodeFourIfDisabled) {
@@ -315,8 +313,9 @@ TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) 
     EXPECT_EQ(session.Devices(), c.left);
     for (const auto& [path, names] : traces) {
       std::vector<std::wstring> kept;
-      std::copy_if(names.begin(), names.end(), std::back_inserter(kept),
-                   [&c](const std::wstring& name) { return std::count(c.left.begin(), c.left.end(), name) > 0; });
+      for (const std::wstring& name : names) {
+        if (std::count(c.left.begin(), c.left.end(), name)) kept.push_back(name);
+      }
       EXPECT_EQ(session.registry.ValueNames(inventory::kDevicesRoot, path), kept) << testing::PrintToString(path);
     }
     ASSERT_EQ(session.window.boxes.size(), 2u);

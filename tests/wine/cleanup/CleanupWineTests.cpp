@@ -73,8 +73,8 @@ class ExactValueNames {
   }
 };
 
-// A printer key of the current user, Devices, PrinterPorts or a printing preferences key, holds
-// exactly the values a test gives it; whatever the prefix had there (or the key's absence) comes back afterwards.
+// A printer key of the current user (Devices, PrinterPorts, a printing preferences key) holds
+// exactly the values a test gives it; what the prefix had there (or the key's absence) comes back.
 template <const wchar_t* Path>
 class UserPrinterKey {
  public:
@@ -281,7 +281,7 @@ std::vector<std::wstring> Changes(const RegistryState& before, const RegistrySta
   return wine_test::RegistryChanges(before, after);
 }
 
-// Each stale name's value under Devices and its traces under PrinterPorts, DevModes2 and DevModePerUser.
+// Each stale name's values under Devices, PrinterPorts, DevModes2 and DevModePerUser.
 std::vector<std::wstring> Removals(const std::vector<std::wstring>& staleNames) {
   std::vector<std::wstring> removals;
   for (const std::wstring& name : staleNames) {
