@@ -191,7 +191,7 @@ screenshot() {
 }
 
 seed
-show_devices "Devices key before ($(printf '%s, ' "${installed[@]}" | sed 's/, $//') reported by WMI):"
+show_devices "The four keys before ($(printf '%s, ' "${installed[@]}" | sed 's/, $//') reported by WMI), Devices:"
 echo
 
 status=0
@@ -236,7 +236,7 @@ else
 fi
 echo "Exit code: $status"
 echo
-show_devices "Devices key after:"
+show_devices "The four keys after, Devices:"
 
 if [ "$timed_runs" -gt 0 ]; then
   echo
