@@ -162,12 +162,13 @@ fi
 if env -u DISPLAY SAMPLE_EXE="$signed/NettoyageImprimantes.exe" BUILD_DIR="$work/double" SAMPLE_TIMED_RUNS=0 \
      bash "$first/src/scripts/run-sample.sh" /s >"$work/sample.log" 2>&1; then
   installed=$(grep -c '^installed ' "$first/src/samples/printers.txt")
-  left=$(sed -n '/^Devices key after:/,/^  and its twin/p' "$work/sample.log" | grep -c '^    "' || true)
-  if grep -qxF "Program: $signed/NettoyageImprimantes.exe" "$work/sample.log" && [ "$left" = "$installed" ]; then
-    pass "the signed .exe cleans the sample under Wine ($left installed printers left)"
+  # Each installed printer keeps its four values (Devices, PrinterPorts, DevModes2, DevModePerUser).
+  left=$(sed -n '/^The four keys after/,/^$/p' "$work/sample.log" | grep -c '^    "' || true)
+  if grep -qxF "Program: $signed/NettoyageImprimantes.exe" "$work/sample.log" && [ "$left" = $((4 * installed)) ]; then
+    pass "the signed .exe cleans the sample under Wine (the $installed installed printers' four values left)"
   else
     cat "$work/sample.log"
-    fail "the sample run did not run the signed .exe, or left $left devices instead of $installed"
+    fail "the sample run did not run the signed .exe, or left $left values instead of $((4 * installed))"
   fi
 else
   cat "$work/sample.log"
