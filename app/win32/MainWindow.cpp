@@ -169,10 +169,7 @@ int MainWindow::MsgBox(const std::wstring& text, const std::wstring& title, int 
   // The window shows the lists as they are when the question is asked.
   Mirror();
   const BoxOpen open(boxesOpen_);
-  // A box owned by a hidden window (one shown at start-up, before the window) has no taskbar
-  // button and may open behind other windows: it stands alone, as the error report does.
-  HWND owner = window_ && IsWindowVisible(window_) ? window_ : nullptr;
-  const int answer = MessageBoxW(owner, WithVisibleNuls(text).c_str(), title.c_str(), static_cast<UINT>(style));
+  const int answer = MessageBoxW(BoxOwner(), WithVisibleNuls(text).c_str(), title.c_str(), static_cast<UINT>(style));
   if (answer == 0) win32::ThrowLastError(L"affichage du message « " + title + L" »");
   return answer;
 }
@@ -180,6 +177,8 @@ int MainWindow::MsgBox(const std::wstring& text, const std::wstring& title, int 
 bool MainWindow::MsgBoxFitsOnScreen(const std::wstring& text, int style) {
   return MessageBoxFitsOnScreen(window_, WithVisibleNuls(text), static_cast<UINT>(style));
 }
+
+HWND MainWindow::BoxOwner() const { return window_ && IsWindowVisible(window_) ? window_ : nullptr; }
 
 void MainWindow::Unload() {
   if (window_) DestroyWindow(window_);
@@ -330,7 +329,7 @@ void MainWindow::ApplyDpi(UINT dpi, const POINT* topLeft) {
 void MainWindow::EndWithErrorReport() noexcept {
   {
     const BoxOpen open(boxesOpen_);
-    error_report::ReportCurrentException(window_ && IsWindowVisible(window_) ? window_ : nullptr);
+    error_report::ReportCurrentException(BoxOwner());
   }
   // An error after the deletions keeps the code that says what they did: 1 says nothing was deleted.
   if (!exitCodeSet_) exitCode_ = exit_codes::kError;

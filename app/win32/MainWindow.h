@@ -74,6 +74,10 @@ class MainWindow final : public WindowSystem {
   // corner, or moves to the one given.
   void ApplyDpi(UINT dpi, const POINT* topLeft);
   void MirrorList(ListMirror& mirror);
+  // The owner of a message box: the window while it is shown. A box owned by a hidden window
+  // (one shown at start-up, or after the window is gone) has no taskbar button and may open
+  // behind other windows: it stands alone.
+  HWND BoxOwner() const;
   // Destroys a window still there without ending the event loop.
   void DestroyDetached() noexcept;
   // The event boundary: reports the error being handled and ends the program.
