@@ -1,8 +1,8 @@
 // Seeds a Wine prefix for the whole-program benchmark, and checks it afterwards:
 //   BenchSeedDevices seed REGISTRY_COUNT PRINTER_COUNT CONFIG_PATH
 //     replaces the Devices key's values by REGISTRY_COUNT device names, each with its twin
-//     under PrinterPorts and its printing preferences under DevModes2 and DevModePerUser (a
-//     bare 220-byte DEVMODEW), and writes the WMI test double's configuration (CONFIG_PATH) so
+//     under PrinterPorts and its preferences under DevModes2 and DevModePerUser, and writes
+//     the WMI test double's configuration (CONFIG_PATH) so
 //     that it serves PRINTER_COUNT printers, every other registry name among them
 //     (bench/PrinterNames.h);
 //   BenchSeedDevices count
@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
-#include <vector>
 
 #include "bench/PrinterNames.h"
 #include "inventory/DevicesKey.h"
@@ -43,19 +42,14 @@ bool WriteDoubleConfiguration(const std::wstring& path, const std::vector<std::w
 int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring& configPath) {
   const bench::PrinterNameSet names = bench::MakePrinterNames(registryCount, printerCount);
   // What Windows writes for a device: driver, port; for its twin, the time-outs too; for its
-  // printing preferences, a DEVMODEW.
-  const auto text = [](const wchar_t* data) {
-    return std::vector<BYTE>(reinterpret_cast<const BYTE*>(data), reinterpret_cast<const BYTE*>(data + std::wcslen(data) + 1));
-  };
-  const std::vector<BYTE> preferences(220, 0);
+  // printing preferences, a DEVMODEW (110 UTF-16 units of zeros: its 220 bytes, no terminator).
   const struct {
     const wchar_t* path;
     DWORD type;
-    std::vector<BYTE> data;
-  } keys[] = {{inventory::kDevicesKeyPath, REG_SZ, text(L"winspool,Ne00:")},
-              {inventory::kPrinterPortsKeyPath, REG_SZ, text(L"winspool,Ne00:,15,45")},
-              {inventory::kDevModes2KeyPath, REG_BINARY, preferences},
-              {inventory::kDevModePerUserKeyPath, REG_BINARY, preferences}};
+    std::wstring data;
+  } keys[] = {{inventory::kDevicesKeyPath, REG_SZ, L"winspool,Ne00:"}, {inventory::kPrinterPortsKeyPath, REG_SZ, L"winspool,Ne00:,15,45"},
+              {inventory::kDevModes2KeyPath, REG_BINARY, std::wstring(110, L'\0')},
+              {inventory::kDevModePerUserKeyPath, REG_BINARY, std::wstring(110, L'\0')}};
   for (const auto& [path, type, data] : keys) {
     // A fresh key: deleting it whole is one call, where deleting its values one by one is many.
     RegDeleteTreeW(HKEY_CURRENT_USER, path);
@@ -65,8 +59,9 @@ int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring
       std::fprintf(stderr, "cannot create the key: %ld\n", static_cast<long>(status));
       return 1;
     }
+    const DWORD size = static_cast<DWORD>((data.size() + (type == REG_SZ)) * sizeof(wchar_t));
     for (const std::wstring& name : names.registry) {
-      status = RegSetValueExW(key, name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
+      status = RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()), size);
       if (status != ERROR_SUCCESS) break;
     }
     RegCloseKey(key);
@@ -79,7 +74,7 @@ int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring
     std::fprintf(stderr, "cannot write the WMI double's configuration\n");
     return 1;
   }
-  std::printf("seeded %zu device values with their traces, %zu printers\n", names.registry.size(), names.printers.size());
+  std::printf("seeded %zu device values and their twins, %zu printers\n", names.registry.size(), names.printers.size());
   return 0;
 }
 

@@ -38,12 +38,12 @@ class ProductProcess {
   // hold redirections, and the exit code is cmd's, which is the product's.
   enum class Launch { Direct, ThroughCmd };
 
-  // Starts the product (or another program of its folder) with this argument text (after the
-  // quoted program path) and these environment variables added to the test's own. Unless told
-  // not to, waits until the product is idle (its event loop or a message box runs, or it has ended).
+  // Starts the product with this argument text (after the quoted program path) and these
+  // environment variables added to the test's own. Unless told not to, waits until the
+  // product is idle (its event loop or a message box runs, or it has ended).
   explicit ProductProcess(const std::wstring& arguments, const Environment& extra = {},
                           bool waitUntilIdle = true, Launch launch = Launch::Direct,
-                          const wchar_t* program = L"NettoyageImprimantes.exe");
+                          const wchar_t* program = L"NettoyageImprimantes.exe");  // or kShortDeadlineProgram
   // Ends the process if the test left it running.
   ~ProductProcess();
   ProductProcess(const ProductProcess&) = delete;
