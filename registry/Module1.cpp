@@ -72,6 +72,24 @@ void Module1::EnumRegValues(RegRootKey root, const std::wstring& keyPath, ValueN
   count = m;  // written once, and only when the key was opened
 }
 
+bool Module1::ReadValueNames(RegRootKey root, const std::wstring& keyPath, std::vector<std::wstring>& names) {
+  RegKeyHandle key = 0;
+  if (const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeyRead, key); opened != kErrorSuccess) {
+    return opened == kErrorFileNotFound;
+  }
+  OpenKeyGuard closeOnReturn(api_, key);
+  std::vector<wchar_t> nameBuffer(kLongestValueName + 1);
+  for (std::uint32_t index = 0;; ++index) {
+    std::uint32_t nameLength = static_cast<std::uint32_t>(nameBuffer.size());
+    std::uint32_t dataSize = 0;
+    std::uint32_t valueType = 0;
+    const RegStatus status = api_.EnumValue(key, index, nameBuffer.data(), nameLength, valueType, dataSize);
+    if (status == kErrorNoMoreItems) return true;
+    if (status != kErrorSuccess) return false;
+    names.emplace_back(nameBuffer.data(), std::min<std::size_t>(nameLength, nameBuffer.size()));
+  }
+}
+
 bool IsExactlyAddressable(const std::wstring& valueName) {
   return valueName.find(L'\0') == std::wstring::npos;
 }

@@ -20,6 +20,8 @@ using ValueNameArray = std::vector<RegValueName>;
 // The registry enumerates names through a buffer of this many UTF-16 units: a name of 254
 // units is returned whole; one of 255 or more ends the enumeration at that value.
 inline constexpr std::uint32_t kNameBufferLength = 255;
+// The longest value name the registry allows, in UTF-16 units.
+inline constexpr std::uint32_t kLongestValueName = 16383;
 
 // Whether the registry's deletion by name can address this value exactly. A value name may
 // hold a NUL character (the native API can make one), but the name is passed as a C string,
@@ -46,6 +48,15 @@ class Module1 {
   // When the key cannot be opened, names and count are left exactly as passed.
   void EnumRegValues(RegRootKey root, const std::wstring& keyPath, ValueNameArray& names,
                      std::int32_t& count, std::int32_t kind);
+
+  // Every value name under root\keyPath, in the registry's order, through a buffer that holds
+  // the longest name the registry allows. True when the key was read whole, or is not there;
+  // false when it cannot be read or its enumeration failed part-way (the names read before
+  // the failure are kept).
+  bool ReadValueNames(RegRootKey root, const std::wstring& keyPath, std::vector<std::wstring>& names);
+
+  // The value name as the registry compares names (see RegistryApi::ComparisonKey).
+  std::wstring ComparisonKey(const std::wstring& valueName) { return api_.ComparisonKey(valueName); }
 
   // Deletes the value valueName under root\keyPath; the empty name is the default value.
   // The key is opened only to set values, all a deletion needs: a key that lets the user

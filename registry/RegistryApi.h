@@ -15,6 +15,7 @@ using RegKeyHandle = std::uintptr_t;  // an open key, opaque to the module
 inline constexpr RegStatus kErrorSuccess = 0;
 inline constexpr RegStatus kErrorFileNotFound = 2;
 inline constexpr RegStatus kErrorInvalidParameter = 87;
+inline constexpr RegStatus kErrorNoMoreItems = 259;
 inline constexpr RegRootKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr std::uint32_t kKeyRead = 0x20019;   // read control, query values, enumerate subkeys, notify
 inline constexpr std::uint32_t kKeySetValue = 0x0002;    // set and delete values: all a deletion needs
@@ -44,6 +45,10 @@ class RegistryApi {
 
   // RegCloseKey(key).
   virtual RegStatus CloseKey(RegKeyHandle key) = 0;
+
+  // The value name as the registry compares names, ignoring letter case: two names that give
+  // the same key are one value under any key.
+  virtual std::wstring ComparisonKey(const std::wstring& valueName) = 0;
 
   // The system's own text for a status, in the system's language (FormatMessageW); empty
   // when it has none.

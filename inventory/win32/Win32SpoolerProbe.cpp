@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/AppError.h"
+#include "common/win32/NameCase.h"
 #include "common/win32/Raii.h"
 
 namespace inventory {
@@ -54,16 +55,7 @@ SpoolerAnswer Win32SpoolerProbe::Query() {
 }
 
 std::wstring Win32SpoolerProbe::ComparisonKey(const std::wstring& printerName) {
-  // Upper case by the invariant locale's table, one unit for one: the same for every user
-  // language, so no Turkish dotless i turns two printers into one.
-  if (printerName.empty()) return printerName;
-  std::wstring key(printerName.size(), L'\0');
-  const int length = static_cast<int>(printerName.size());
-  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, printerName.data(), length, key.data(), length,
-                    nullptr, nullptr, 0) != length) {
-    throw AppError(L"comparaison des noms d'imprimantes du spouleur", GetLastError());
-  }
-  return key;
+  return win32::UpperCaseInvariant(printerName, L"comparaison des noms d'imprimantes du spouleur");
 }
 
 bool Win32SpoolerProbe::ServiceDisabled() {

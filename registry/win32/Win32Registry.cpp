@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "common/win32/NameCase.h"
+
 namespace registry {
 namespace {
 
@@ -47,6 +49,10 @@ RegStatus Win32Registry::DeleteValue(RegKeyHandle key, const std::wstring& name)
 }
 
 RegStatus Win32Registry::CloseKey(RegKeyHandle key) { return RegCloseKey(KeyHandle(key)); }
+
+std::wstring Win32Registry::ComparisonKey(const std::wstring& valueName) {
+  return win32::UpperCaseInvariant(valueName, L"comparaison des noms de valeurs du registre");
+}
 
 std::wstring Win32Registry::StatusText(RegStatus status) {
   wchar_t* buffer = nullptr;

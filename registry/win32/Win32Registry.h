@@ -14,6 +14,7 @@ class Win32Registry final : public RegistryApi {
   RegStatus QueryValue(RegKeyHandle key, const std::wstring& name) override;
   RegStatus DeleteValue(RegKeyHandle key, const std::wstring& name) override;
   RegStatus CloseKey(RegKeyHandle key) override;
+  std::wstring ComparisonKey(const std::wstring& valueName) override;
   std::wstring StatusText(RegStatus status) override;
 };
 

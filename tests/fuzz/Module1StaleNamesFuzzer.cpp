@@ -225,6 +225,7 @@ class ScriptedRegistry final : public registry::RegistryApi {
   }
 
   std::wstring StatusText(registry::RegStatus) override { return {}; }
+  std::wstring ComparisonKey(const std::wstring& name) override { return name; }
   registry::RegStatus QueryValue(registry::RegKeyHandle, const std::wstring&) override {
     Diverged("a deletion read a value");
   }

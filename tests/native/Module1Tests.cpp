@@ -370,8 +370,8 @@ TEST(DeleteRegValue, DeletesTheNamedValueOrSilentlyNothingAndAlwaysClosesTheKey)
       {"existing value with trailing blanks", L"Imprimante  ", threeValues, {L"", L"Imprimante"}},
       {"default value", L"", threeValues, {L"Imprimante", L"Imprimante  "}},
       {"missing value", L"Absente", threeValues, {L"", L"Imprimante", L"Imprimante  "}},
-      {"name differing only in case", L"IMPRIMANTE", threeValues,
-       {L"", L"Imprimante", L"Imprimante  "}},
+      {"name differing only in case: the registry ignores case", L"IMPRIMANTE", threeValues,
+       {L"", L"Imprimante  "}},
       {"refused deletion",
        L"Imprimante",
        [](FakeRegistry& fake) {

@@ -7,6 +7,14 @@ constexpr std::uint32_t kKeyQueryValue = 0x0001;
 constexpr std::uint32_t kKeySetValue = 0x0002;
 }  // namespace
 
+std::wstring FakeRegistry::ComparisonKey(const std::wstring& valueName) {
+  std::wstring key = valueName;
+  for (wchar_t& c : key) {
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  }
+  return key;
+}
+
 std::vector<std::wstring> FakeRegistry::ValueNames(registry::RegRootKey root,
                                                    const std::wstring& path) const {
   std::vector<std::wstring> names;
@@ -93,7 +101,9 @@ registry::RegStatus FakeRegistry::QueryValue(registry::RegKeyHandle key, const s
   call.status = HandleRefusal(key, kKeyQueryValue);
   if (call.status == 0) {
     const std::vector<Value>& values = keys_[handles_.at(key).keyId];
-    const bool there = std::any_of(values.begin(), values.end(), [&name](const Value& value) { return value.name == name; });
+    const bool there = std::any_of(values.begin(), values.end(), [&](const Value& value) {
+      return ComparisonKey(value.name) == ComparisonKey(name);
+    });
     call.status = there ? 0 : kFileNotFound;
   }
   calls_.push_back(call);
@@ -105,13 +115,15 @@ registry::RegStatus FakeRegistry::DeleteValue(registry::RegKeyHandle key, const 
   call.kind = CallKind::Delete;
   call.key = key;
   call.name = name;
+  if (handles_.count(key) != 0) call.path = handles_.at(key).keyId.second;
   call.status = HandleRefusal(key, kKeySetValue);
-  if (call.status == 0 && refusedDeletes_.count(name) != 0) {
+  if (call.status == 0 && (refusedDeletes_.count({L"", name}) != 0 ||
+                           refusedDeletes_.count({handles_.at(key).keyId.second, name}) != 0)) {
     call.status = kAccessDenied;
   } else if (call.status == 0) {
     std::vector<Value>& values = keys_[handles_.at(key).keyId];
     auto found = std::find_if(values.begin(), values.end(),
-                              [&name](const Value& value) { return value.name == name; });
+                              [&](const Value& value) { return ComparisonKey(value.name) == ComparisonKey(name); });
     if (found == values.end()) {
       call.status = kFileNotFound;
     } else {

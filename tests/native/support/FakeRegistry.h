@@ -1,6 +1,8 @@
 #pragma once
 // An in-memory registry behind the registry module's interface. Keys keep their values in
-// insertion order (the order in which they are enumerated). It can refuse opens, fail the
+// insertion order (the order in which they are enumerated). As the registry does, it finds a
+// value by its name ignoring letter case (of ASCII letters, as far as the tests need); a test
+// may seed two spellings in one key only where nothing is deleted. It can refuse opens, fail the
 // enumeration at a chosen index, and records every call with its access mask, so tests can
 // check that each opened handle is closed. An enumeration call writes over every unit of
 // the name buffer that the caller declared (the name, its terminator, then filler), as the
@@ -40,7 +42,7 @@ class FakeRegistry final : public registry::RegistryApi {
     registry::RegStatus status = 0;
     registry::RegKeyHandle key = 0;
     registry::RegRootKey root = 0;
-    std::wstring path;
+    std::wstring path;  // for Open, and the opened key's for Delete
     std::uint32_t options = 0;
     std::uint32_t access = 0;
     std::uint32_t index = 0;
@@ -68,8 +70,10 @@ class FakeRegistry final : public registry::RegistryApi {
   void RefuseAccess(const std::wstring& path, std::uint32_t access) { refusedPathAccess_.insert({path, access}); }
   // The enumeration call for this index answers this status.
   void FailEnumAt(std::uint32_t index, registry::RegStatus status) { enumFailures_[index] = status; }
-  // Deleting this name answers ERROR_ACCESS_DENIED and removes nothing.
-  void RefuseDelete(const std::wstring& name) { refusedDeletes_.insert(name); }
+  // Deleting this name answers ERROR_ACCESS_DENIED and removes nothing; under any key, or under
+  // one (after that key opened to set values, as a value of its own could refuse).
+  void RefuseDelete(const std::wstring& name) { refusedDeletes_.insert({L"", name}); }
+  void RefuseDelete(const std::wstring& path, const std::wstring& name) { refusedDeletes_.insert({path, name}); }
 
   const std::vector<Call>& Calls() const { return calls_; }
   std::vector<Call> CallsOf(CallKind kind) const;
@@ -87,6 +91,7 @@ class FakeRegistry final : public registry::RegistryApi {
   registry::RegStatus CloseKey(registry::RegKeyHandle key) override;
   // "message <status>", so that tests see which status was described; no memory for it once
   // statusTextFails is set.
+  std::wstring ComparisonKey(const std::wstring& valueName) override;
   std::wstring StatusText(registry::RegStatus status) override {
     if (statusTextFails) throw std::bad_alloc();
     return L"message " + std::to_wstring(status);
@@ -113,6 +118,6 @@ class FakeRegistry final : public registry::RegistryApi {
   std::set<std::uint32_t> refusedAccess_;
   std::set<std::pair<std::wstring, std::uint32_t>> refusedPathAccess_;
   std::map<std::uint32_t, registry::RegStatus> enumFailures_;
-  std::set<std::wstring> refusedDeletes_;
+  std::set<std::pair<std::wstring, std::wstring>> refusedDeletes_;
   std::vector<Call> calls_;
 };
