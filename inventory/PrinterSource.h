@@ -37,4 +37,19 @@ class SpoolerProbe {
   virtual bool ServiceDisabled() = 0;
 };
 
+// The time the inventory's questions have: the questions asked with nobody in between share one
+// deadline (all of a silent run's, or of a press of "Lancer nettoyage"), and a new one starts only
+// once a person has answered.
+//
+// Twice the longest answer reported of a working inventory (about 150 s, for connections whose
+// print server is gone), and half of the 600 s Group Policy gives all logon scripts together.
+inline constexpr unsigned kQuestionBudgetSeconds = 300;
+
+class QuestionBudget {
+ public:
+  virtual ~QuestionBudget() = default;
+  // The questions from now on share a whole new budget.
+  virtual void StartAnew() = 0;
+};
+
 }  // namespace inventory

@@ -41,13 +41,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
       throw AppError(L"initialisation de COM", static_cast<std::uint32_t>(com.Result()));
     }
     MainWindow window(instance);
-    const inventory::InventoryDeadline deadline(ReportInventoryTimeout, exit_codes::kError, INVENTORY_DEADLINE_SECONDS);
+    inventory::InventoryDeadline deadline(ReportInventoryTimeout, exit_codes::kError, INVENTORY_DEADLINE_SECONDS);
     inventory::WmiPrinterSource printers(deadline);
     inventory::Win32SpoolerProbe spooler(deadline);
     registry::Win32Registry registry;
     Win32EventLog eventLog;
     Win32StandardOutput output;
-    Form1 form(Form1Services{window, printers, spooler, registry, eventLog, output}, mode);
+    Form1 form(Form1Services{window, printers, spooler, deadline, registry, eventLog, output}, mode);
     window.Attach(form);
     form.Form_Load();
     return window.Run(showCommand);

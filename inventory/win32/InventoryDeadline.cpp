@@ -1,10 +1,15 @@
 #include "inventory/win32/InventoryDeadline.h"
 
+#include <atomic>
+#include <mutex>
 #include <string>
 
 namespace inventory {
 namespace {
 
+// Whether a question expired, and each question's state, change together under this lock: the
+// window, which reads the flag, never acts on a command once a question has expired.
+std::mutex expiryLock;
 std::atomic<bool> deadlinePassed{false};
 
 // The question answered after its deadline: the report is up, and the process ends with it.
@@ -25,31 +30,42 @@ std::atomic<bool> deadlinePassed{false};
 
 bool InventoryDeadline::Passed() noexcept { return deadlinePassed.load(); }
 
-InventoryDeadline::Question::Question(const InventoryDeadline& deadline, const wchar_t* whatIsAsked)
+InventoryDeadline::Question::Question(InventoryDeadline& deadline, const wchar_t* whatIsAsked)
     : deadline_(deadline), whatIsAsked_(whatIsAsked) {
   timer_ = CreateThreadpoolTimer(OnExpiry, this, nullptr);
   // Without its deadline the question is not asked: nothing has been deleted yet.
   if (!timer_) throw AppError(L"armement du délai de l'inventaire des imprimantes", GetLastError());
+  const ULONGLONG budget = deadline_.seconds_ * 1000ULL;
+  const ULONGLONG left = deadline_.spentMilliseconds_ < budget ? budget - deadline_.spentMilliseconds_ : 1;
   ULARGE_INTEGER dueTime;
-  dueTime.QuadPart = static_cast<ULONGLONG>(-static_cast<LONGLONG>(deadline_.seconds_) * 10'000'000);  // relative, 100 ns
+  dueTime.QuadPart = static_cast<ULONGLONG>(-static_cast<LONGLONG>(left) * 10'000);  // relative, 100 ns
   FILETIME due{dueTime.LowPart, dueTime.HighPart};
   SetThreadpoolTimer(timer_, &due, 0, 0);
 }
 
 InventoryDeadline::Question::~Question() {
-  int armed = kArmed;
+  bool expired = false;
+  {
+    const std::lock_guard<std::mutex> lock(expiryLock);
+    expired = state_ == kExpired;
+    if (!expired) state_ = kDisarmed;
+  }
   // Too late: whatever the question answered, nothing after it may run.
-  if (!state_.compare_exchange_strong(armed, kDisarmed)) WaitToBeEnded();
+  if (expired) WaitToBeEnded();
   SetThreadpoolTimer(timer_, nullptr, 0, 0);
   WaitForThreadpoolTimerCallbacks(timer_, TRUE);
   CloseThreadpoolTimer(timer_);
+  deadline_.spentMilliseconds_ += GetTickCount64() - askedAt_;
 }
 
 void CALLBACK InventoryDeadline::Question::OnExpiry(PTP_CALLBACK_INSTANCE, void* context, PTP_TIMER) noexcept {
   auto* question = static_cast<Question*>(context);
-  int armed = kArmed;
-  if (!question->state_.compare_exchange_strong(armed, kExpired)) return;  // answered in time
-  deadlinePassed = true;
+  {
+    const std::lock_guard<std::mutex> lock(expiryLock);
+    if (question->state_ != kArmed) return;  // answered in time
+    deadlinePassed = true;
+    question->state_ = kExpired;
+  }
   const InventoryDeadline& deadline = question->deadline_;
   try {
     deadline.report_(AppError(std::wstring(question->whatIsAsked_) +

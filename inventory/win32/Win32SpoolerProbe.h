@@ -16,7 +16,7 @@ class Win32SpoolerProbe final : public SpoolerProbe {
   using ListPrinters = decltype(&EnumPrintersW);
 
   // listPrinters stands in for the system's EnumPrintersW, when given.
-  explicit Win32SpoolerProbe(const InventoryDeadline& deadline, ListPrinters listPrinters = nullptr)
+  explicit Win32SpoolerProbe(InventoryDeadline& deadline, ListPrinters listPrinters = nullptr)
       : deadline_(deadline), listPrinters_(listPrinters) {}
 
   SpoolerAnswer Query() override;
@@ -24,7 +24,7 @@ class Win32SpoolerProbe final : public SpoolerProbe {
   bool ServiceDisabled() override;
 
  private:
-  const InventoryDeadline& deadline_;
+  InventoryDeadline& deadline_;
   ListPrinters listPrinters_;
 };
 

@@ -10,12 +10,12 @@ namespace inventory {
 
 class WmiPrinterSource final : public PrinterSource {
  public:
-  explicit WmiPrinterSource(const InventoryDeadline& deadline) : deadline_(deadline) {}
+  explicit WmiPrinterSource(InventoryDeadline& deadline) : deadline_(deadline) {}
 
   void ForEachPrinterName(const std::function<void(const std::wstring&)>& onName) override;
 
  private:
-  const InventoryDeadline& deadline_;
+  InventoryDeadline& deadline_;
 };
 
 }  // namespace inventory

@@ -42,15 +42,24 @@ struct RecordedOutput final : StandardOutput {
   std::vector<std::wstring> lines;
 };
 
+// Each new deadline of the inventory's questions, in the journal.
+struct RecordedBudget final : inventory::QuestionBudget {
+  explicit RecordedBudget(Journal* journal) : journal_(journal) {}
+  void StartAnew() override { journal_->push_back("budget.new"); }
+
+ private:
+  Journal* journal_;
+};
+
 struct ProgramStart {
   ProgramStart(const std::vector<std::wstring>& registryNames, std::vector<std::wstring> printerNames,
                const std::wstring& argumentText, std::uint32_t spoolerAnswer = 0)
       : window(&journal), registry(&journal), printers(std::move(printerNames), &journal), spooler(spoolerAnswer),
-        eventLog(&journal) {
+        budget(&journal), eventLog(&journal) {
     registry.AddKey(inventory::kDevicesRoot, inventory::kDevicesKeyPath);
     for (const std::wstring& name : registryNames)
       registry.AddValue(inventory::kDevicesRoot, inventory::kDevicesKeyPath, name);
-    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, registry, eventLog, output},
+    form = std::make_unique<Form1>(Form1Services{window, printers, spooler, budget, registry, eventLog, output},
                                    StartModeOf(argumentText));
   }
   // Form1 holds references to the stand-ins: they stay where they are.
@@ -67,6 +76,7 @@ struct ProgramStart {
   FakeRegistry registry;
   FakePrinterSource printers;
   FakeSpooler spooler;
+  RecordedBudget budget;
   RecordedEvents eventLog;
   RecordedOutput output;
   std::unique_ptr<Form1> form;
