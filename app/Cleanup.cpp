@@ -7,58 +7,43 @@
 #include "app/Form1.h"
 #include "app/Messages.h"
 #include "app/NameListing.h"
-#include "app/StaleNames.h"
 #include "inventory/DevicesKey.h"
 #include "inventory/PrintingTurnedOff.h"
-#include "inventory/SpoolerWitness.h"
 
 namespace {
 
-// The event's strings: the count, then the names one per line, then what follows them; the
-// names are cut so that the whole event stays within the event log's limit.
-std::vector<std::wstring> EventStrings(const std::vector<std::wstring>& names, std::vector<std::wstring> after) {
-  std::vector<std::wstring> strings{std::to_wstring(names.size())};
-  std::size_t used = strings[0].size();
-  for (const std::wstring& text : after) used += text.size();
-  strings.push_back(NameLinesUpTo(names, EventLog::kMaxCharacters - used));
+// Room kept in an event for the line that counts the printers of which only traces are left.
+constexpr std::size_t kOrphansCountRoom = 32;
+
+// The event's strings: the count of stale devices and their names one per line, then what
+// follows them, then the count and the names of the printers of which only traces were left.
+// The names are cut so that the whole event stays within the event log's limit.
+std::vector<std::wstring> EventStrings(const std::vector<std::wstring>& names, std::size_t firstOrphan,
+                                       const std::vector<std::wstring>& after) {
+  const std::vector<std::wstring> devices(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(firstOrphan));
+  const std::vector<std::wstring> orphans(names.begin() + static_cast<std::ptrdiff_t>(firstOrphan), names.end());
+  std::vector<std::wstring> strings{std::to_wstring(devices.size())};
   strings.insert(strings.end(), after.begin(), after.end());
+  strings.push_back(std::to_wstring(orphans.size()));
+  std::size_t room = EventLog::kMaxCharacters;
+  for (const std::wstring& text : strings) room -= text.size();
+  const std::wstring deviceLines = NameLinesUpTo(devices, orphans.empty() ? room : room - kOrphansCountRoom);
+  strings.insert(strings.begin() + 1, deviceLines);
+  strings.push_back(NameLinesUpTo(orphans, room - deviceLines.size()));
   return strings;
 }
 
-// One key a stale device leaves a value in, and whether it gives its values up.
+// One key where a printer leaves a value of its name, and whether it gives its values up.
 struct TraceKey {
   std::wstring path;
   registry::RegStatus refusal = registry::kErrorSuccess;
 };
-using TraceKeys = std::array<TraceKey, inventory::kTraceKeyPaths.size()>;
-
-// A name's traces go together or not at all: the status of the first key that refuses deletion
-// and holds a value of this name, or may hold one since it cannot be read; 0 when none does.
-registry::RegStatus RefusalKeepingTraces(registry::Module1& module1, const TraceKeys& keys, const std::wstring& name) {
-  for (const TraceKey& key : keys) {
-    if (key.refusal != registry::kErrorSuccess &&
-        module1.RegValuePresence(inventory::kDevicesRoot, key.path, name) != registry::Module1::Presence::NotThere) {
-      return key.refusal;
-    }
-  }
-  return registry::kErrorSuccess;
-}
 
 }  // namespace
 
-void Form1::ListStaleNames() {
-  lstSuppr.Clear();
-  // A device is stale when WMI lists no printer of exactly its name and the spooler, asked
-  // now, lists none of its name in any case: when the two disagree, the value stays.
-  const inventory::SpoolerWitness spooler = AskSpooler();
-  for (std::int16_t i : StaleNameIndices(lstRegedit.Items(), lstWMI.Items())) {
-    const std::wstring& name = lstRegedit.List(i);
-    if (!registry::IsExactlyAddressable(name) || spooler.Lists(name)) continue;
-    lstSuppr.AddItem(name);
-  }
-}
-
 void Form1::cmdLancer_Click() {
+  // A press is a person's: the questions it asks have a deadline of their own.
+  questionBudget_.StartAnew();
   try {
     CleanUp();
   } catch (const inventory::PrintingTurnedOff&) {
@@ -70,7 +55,7 @@ void Form1::cmdLancer_Click() {
 void Form1::CleanUp() {
   ListStaleNames();
 
-  if (lstSuppr.ListCount() == 0) {
+  if (SupprNameIndices().empty()) {
     if (!SilentMode) {
       window_.MsgBox(messages::kNothingStale, messages::kTitle, messages::kStyleInformationOk);
     }
@@ -78,14 +63,16 @@ void Form1::CleanUp() {
   }
 
   if (!SilentMode) {
-    const ListingBox confirmation{lstSuppr.Items(), messages::kConfirmationHeader,
-                                  messages::kConfirmationQuestion, messages::kFullListInWindow,
-                                  messages::kStyleExclamationYesNo};
+    const ListedNames listed = Listed(SupprNameIndices());
+    const ListingBox confirmation{listed.names, messages::kConfirmationHeader, messages::kConfirmationQuestion,
+                                  messages::kFullListInWindow, messages::kStyleExclamationYesNo, listed.firstOrphan,
+                                  messages::kOrphansHeading};
     const int answer = window_.MsgBox(ListingBoxTextThatFits(window_, confirmation), messages::kTitle,
                                       confirmation.style);
     if (answer != messages::kAnswerYes) return;  // nothing changes; lstSuppr keeps the names
     // The answer may come long after the question: a printer installed meanwhile keeps its
-    // value, and lstSuppr keeps only what is really deleted.
+    // value, and lstSuppr keeps only what is really deleted. Someone answered: a new deadline.
+    questionBudget_.StartAnew();
     DropWhatTheSpoolerListsNow();
   }
 
@@ -94,6 +81,7 @@ void Form1::CleanUp() {
   window_.SetExitCode(outcome.notDeleted.empty() ? exit_codes::kDone : exit_codes::kNotAllDeleted);
   // The record is written before anything is shown: a box nobody answers keeps nothing back.
   WriteRecord(outcome);
+  if (mode_ == StartMode::Quiet) WriteQuietListing(outcome);
 
   if (!SilentMode) {
     if (outcome.notDeleted.empty()) {
@@ -103,9 +91,9 @@ void Form1::CleanUp() {
       const std::wstring text = registry_.StatusText(outcome.firstRefusal);
       const std::wstring refusal =
           messages::kRefusalCode + code + (text.empty() ? L"" : messages::kRefusalTextSeparator + text);
-      const std::vector<std::wstring> names = SupprNames(outcome.notDeleted);
-      const ListingBox notDeleted{names, messages::kCleanupDoneExceptHeader, refusal, L"",
-                                  messages::kStyleExclamationOk};
+      const ListedNames listed = Listed(outcome.notDeleted);
+      const ListingBox notDeleted{listed.names, messages::kCleanupDoneExceptHeader, refusal, L"",
+                                  messages::kStyleExclamationOk, listed.firstOrphan, messages::kOrphansHeading};
       window_.MsgBox(ListingBoxTextThatFits(window_, notDeleted), messages::kTitle, notDeleted.style);
     }
     // A confirmed cleanup closes the window and ends the program without going back to the
@@ -123,7 +111,7 @@ Form1::CleanupOutcome Form1::DeleteListedValues() {
   // ends as one that deleted nothing.
   outcome.deleted.reserve(static_cast<std::size_t>(count));
   outcome.notDeleted.reserve(static_cast<std::size_t>(count));
-  TraceKeys keys;
+  std::array<TraceKey, inventory::kTraceKeyPaths.size()> keys;
   for (std::size_t i = 0; i < keys.size(); ++i) {
     keys[i].path = inventory::kTraceKeyPaths[i];
     // Windows checks the right to delete when a key is opened, not per value: one open tells.
@@ -131,60 +119,60 @@ Form1::CleanupOutcome Form1::DeleteListedValues() {
   }
   // Every name is tried, whatever became of the others.
   for (std::int16_t k = 0; k < count; ++k) {
+    const SupprEntry& entry = supprEntries_[static_cast<std::size_t>(k)];
+    if (entry.kind == SupprEntry::Kind::OrphansHeading) continue;
     const std::wstring& name = lstSuppr.List(k);
-    registry::RegStatus refused = RefusalKeepingTraces(module1_, keys, name);
+    // A name's values go together or not at all: a key that refuses deletion and holds a value
+    // of this name, or may hold one since it could not be read, keeps them all.
+    registry::RegStatus refused = registry::kErrorSuccess;
+    for (std::size_t t = 0; t < keys.size() && refused == registry::kErrorSuccess; ++t) {
+      if (entry.values[t] != inventory::Presence::NotThere) refused = keys[t].refusal;
+    }
     bool deletedNow = false;
-    // The Devices value comes last: when another trace cannot go, it stays too.
-    for (const TraceKey& key : keys) {
-      if (refused != registry::kErrorSuccess) break;
-      if (key.refusal != registry::kErrorSuccess) continue;  // read just now: nothing of this name there
-      const registry::DeletionResult result = module1_.DeleteRegValue(inventory::kDevicesRoot, key.path, name);
+    // A device's Devices value comes last: when another of its values cannot go (a deletion
+    // refused after its key opened), it stays, and the next run finds the name again.
+    for (std::size_t t = 0; t < keys.size() && refused == registry::kErrorSuccess; ++t) {
+      if (entry.values[t] == inventory::Presence::NotThere) continue;
+      const registry::DeletionResult result = module1_.DeleteRegValue(inventory::kDevicesRoot, keys[t].path, name);
       deletedNow = deletedNow || result.deletedNow;
       if (!result.gone) refused = result.status;
     }
-    // Only what this run deleted is recorded: a value already absent was someone else's.
-    if (deletedNow) outcome.deleted.push_back(k);
     if (refused != registry::kErrorSuccess) {
       if (outcome.notDeleted.empty()) outcome.firstRefusal = refused;
       outcome.notDeleted.push_back(k);
+    } else if (deletedNow) {
+      // Only what this run deleted is recorded: values already absent were someone else's.
+      outcome.deleted.push_back(k);
     }
   }
   return outcome;
 }
 
-std::vector<std::wstring> Form1::SupprNames(const std::vector<std::int16_t>& indices) const {
-  std::vector<std::wstring> names;
-  names.reserve(indices.size());
-  for (std::int16_t k : indices) names.push_back(lstSuppr.List(k));
-  return names;
-}
-
 void Form1::WriteRecord(const CleanupOutcome& outcome) noexcept {
   try {
     if (!outcome.deleted.empty()) {
-      eventLog_.Write(EventLog::Event::Deleted, EventStrings(SupprNames(outcome.deleted), {}));
+      const ListedNames deleted = Listed(outcome.deleted);
+      eventLog_.Write(EventLog::Event::Deleted, EventStrings(deleted.names, deleted.firstOrphan, {}));
     }
     if (!outcome.notDeleted.empty()) {
+      const ListedNames notDeleted = Listed(outcome.notDeleted);
       eventLog_.Write(EventLog::Event::NotDeleted,
-                      EventStrings(SupprNames(outcome.notDeleted), {std::to_wstring(outcome.firstRefusal),
-                                                                    registry_.StatusText(outcome.firstRefusal)}));
+                      EventStrings(notDeleted.names, notDeleted.firstOrphan,
+                                   {std::to_wstring(outcome.firstRefusal), registry_.StatusText(outcome.firstRefusal)}));
     }
   } catch (...) {
     // No memory for the record's strings: what was deleted and the exit code stand.
   }
 }
 
-inventory::SpoolerWitness Form1::AskSpooler() {
-  return inventory::SpoolerWitness::Ask(spooler_, lstWMI.ListCount() > 0);
-}
-
-void Form1::DropWhatTheSpoolerListsNow() {
-  const inventory::SpoolerWitness spooler = AskSpooler();
-  std::vector<std::wstring> stillStale;
-  for (std::int16_t k = 0; k < lstSuppr.ListCount(); ++k) {
-    if (!spooler.Lists(lstSuppr.List(k))) stillStale.push_back(lstSuppr.List(k));
+void Form1::WriteQuietListing(const CleanupOutcome& outcome) noexcept {
+  try {
+    std::vector<std::wstring> lines = ListingLines(Listed(outcome.deleted).names);
+    for (const std::wstring& name : ListingLines(Listed(outcome.notDeleted).names)) {
+      lines.push_back(messages::kNotDeletedMark + name);
+    }
+    output_.WriteLines(lines);
+  } catch (...) {
+    // No memory for the listing: the exit code and the record stand.
   }
-  if (stillStale.size() == static_cast<std::size_t>(lstSuppr.ListCount())) return;
-  lstSuppr.Clear();
-  for (std::wstring& name : stillStale) lstSuppr.AddItem(std::move(name));
 }

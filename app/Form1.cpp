@@ -10,6 +10,7 @@ Form1::Form1(Form1Services services, StartMode mode)
     : window_(services.window),
       printers_(services.printers),
       spooler_(services.spooler),
+      questionBudget_(services.questionBudget),
       registry_(services.registry),
       module1_(services.registry),
       eventLog_(services.eventLog),
@@ -25,8 +26,9 @@ void Form1::Form_Load() {
     if (mode_ == StartMode::Preview) {
       // The list a silent run would delete, and nothing else: no deletion, no message, no record.
       ListStaleNames();
-      output_.WriteLines(ListingLines(lstSuppr.Items()));
-      if (lstSuppr.ListCount() > 0) window_.SetExitCode(exit_codes::kStaleFound);
+      const std::vector<std::int16_t> stale = SupprNameIndices();
+      output_.WriteLines(ListingLines(Listed(stale).names));
+      if (!stale.empty()) window_.SetExitCode(exit_codes::kStaleFound);
     } else if (SilentMode) {
       CleanUp();  // what "Lancer nettoyage" does, with no window to show
     }

@@ -4,12 +4,29 @@
 
 namespace {
 
-// C0 and C1 controls and DEL, the Arabic letter mark, the left-to-right and right-to-left marks,
-// the line and paragraph separators, the embeddings, overrides and isolates.
-bool HiddenOrLineBreaking(wchar_t c) {
-  return c < L' ' || (c >= L'\x7F' && c <= L'\x9F') || c == L'\x61C' || c == L'\x200E' || c == L'\x200F' ||
-         (c >= L'\x2028' && c <= L'\x202E') || (c >= L'\x2066' && c <= L'\x2069');
+// The general categories Cc, Cf, Zl and Zp, as ranges of code points. U+2065, unassigned, is
+// taken with the format characters around it, as invisible as they are.
+struct CodePoints {
+  char32_t first;
+  char32_t last;
+};
+constexpr CodePoints kNotShown[] = {
+    {0x0000, 0x001F},   {0x007F, 0x009F},   {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},
+    {0x06DD, 0x06DD},   {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},
+    {0x200B, 0x200F},   {0x2028, 0x202E},   {0x2060, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},
+    {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
+    {0xE0000, 0xE007F},
+};
+
+bool Shown(char32_t c) {
+  for (const CodePoints& range : kNotShown) {
+    if (c >= range.first && c <= range.last) return false;
+  }
+  return true;
 }
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 std::wstring MoreNamesLine(std::size_t leftOut) {
   return messages::kMoreNames + std::to_wstring(leftOut) +
@@ -18,28 +35,43 @@ std::wstring MoreNamesLine(std::size_t leftOut) {
 
 }  // namespace
 
-std::vector<std::wstring> ListingLines(const std::vector<std::wstring>& names) {
-  std::vector<std::wstring> lines = names;
-  for (std::wstring& line : lines) {
-    for (wchar_t& c : line) {
-      if (HiddenOrLineBreaking(c)) c = L'?';
+std::wstring ShownName(const std::wstring& name) {
+  std::wstring shown;
+  shown.reserve(name.size());
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const wchar_t c = name[i];
+    if (IsHighSurrogate(c) && i + 1 < name.size() && IsLowSurrogate(name[i + 1])) {
+      const char32_t codePoint = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (name[i + 1] - 0xDC00);
+      if (Shown(codePoint)) shown.append(name, i, 2);
+      else shown += L'?';
+      ++i;
+    } else {
+      shown += IsHighSurrogate(c) || IsLowSurrogate(c) || !Shown(static_cast<char32_t>(c)) ? L'?' : c;
     }
   }
+  return shown;
+}
+
+std::vector<std::wstring> ListingLines(const std::vector<std::wstring>& names) {
+  std::vector<std::wstring> lines;
+  lines.reserve(names.size());
+  for (const std::wstring& name : names) lines.push_back(ShownName(name));
   return lines;
 }
 
 std::wstring ListingBoxText(const ListingBox& box, std::size_t shown) {
   std::wstring lines;
   for (std::size_t k = 0; k < shown; ++k) {
+    if (k == box.firstOrphan && k > 0) lines += L"\r\n" + box.orphansHeading;
     if (!lines.empty()) lines += L"\r\n";
     lines += L"\t-";
-    lines += box.names[k];
+    lines += ShownName(box.names[k]);
   }
   if (const std::size_t leftOut = box.names.size() - shown; leftOut > 0) {
     if (!lines.empty()) lines += L"\r\n";
     lines += L"\t" + MoreNamesLine(leftOut) + box.moreNamesSuffix;
   }
-  return box.header + (L"\r\n" + lines) + L"\r\n" + box.footer;
+  return (box.firstOrphan == 0 ? box.orphansHeading : box.header) + (L"\r\n" + lines) + L"\r\n" + box.footer;
 }
 
 // Lengths are tried doubling from one name, then halving the gap: a list of thousands is never

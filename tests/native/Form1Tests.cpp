@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Form1.h"
+#include "app/NameListing.h"
 #include "common/AppError.h"
 #include "common/NameList.h"
 #include "support/Journal.h"
@@ -36,9 +37,9 @@ TEST(Form1Load, SilentStartFillsBothListsThenCleansUpThenUnloadsWithoutAnyMessag
   start.form->Form_Load();
 
   EXPECT_EQ(start.journal, (Journal{"printers.query", "registry.open",  // the two fills
+                                    "registry.open", "registry.open", "registry.open", "registry.open",  // the four keys read
                                     "registry.open", "registry.open", "registry.open", "registry.open",  // may values go?
-                                    "registry.open", "registry.open", "registry.open",  // no twin nor preferences
-                                    "registry.open", "registry.delete",  // the one stale name
+                                    "registry.open", "registry.delete",  // the one stale name, which has no other value
                                     "eventlog.write", "window.unload"}));
   EXPECT_EQ(start.form->SilentMode, -1);
   EXPECT_EQ(Names(start.form->lstSuppr), (std::vector<std::wstring>{L"Ancienne"}));
@@ -102,6 +103,29 @@ TEST(Form1Load, APreviewWritesWhatTheCleanupWouldDeleteAndDeletesNothing) {
   nothingStale.form->Form_Load();
   EXPECT_TRUE(nothingStale.output.lines.empty());
   EXPECT_TRUE(nothingStale.window.exitCodes.empty()) << "0, as when nothing is stale";
+}
+
+TEST(ShownName, EachControlFormatCharacterSeparatorAndLoneSurrogateIsAQuestionMarkAndNothingAroundIt) {
+  // Unicode's general categories Cc, Cf, Zl and Zp, each range from its first to its last code point.
+  const std::pair<char32_t, char32_t> hidden[] = {
+      {0x0000, 0x001F}, {0x007F, 0x009F},   {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},
+      {0x06DD, 0x06DD}, {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},
+      {0x200B, 0x200F}, {0x2028, 0x202E},   {0x2060, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},
+      {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
+      {0xE0000, 0xE007F}};
+  const auto utf16 = [](char32_t c) {
+    if (c < 0x10000) return std::wstring(1, static_cast<wchar_t>(c));
+    return std::wstring{static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)), static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+  };
+  for (const auto& [first, last] : hidden) {
+    for (char32_t c : {first, last}) EXPECT_EQ(ShownName(L"a " + utf16(c) + L" b"), L"a ? b") << std::hex << static_cast<std::uint32_t>(c);
+    for (char32_t c : {first - 1, last + 1}) {
+      if (first > 0 || c == last + 1) EXPECT_EQ(ShownName(L"a " + utf16(c) + L" b"), L"a " + utf16(c) + L" b") << std::hex << static_cast<std::uint32_t>(c);
+    }
+  }
+  EXPECT_EQ(ShownName(std::wstring{L'a', 0xD83D}), L"a?") << "a high surrogate alone";
+  EXPECT_EQ(ShownName(std::wstring{0xDDA8, 0xD83D, L'b'}), L"??b") << "a pair reversed";
+  EXPECT_EQ(ShownName(L"\U0001F5A8 Été"), L"\U0001F5A8 Été");
 }
 
 TEST(NameListLimit, HoldsExactly32767EntriesAndRefusesTheNextWithAnErrorKeepingThem) {

@@ -6,7 +6,6 @@
 #include <winternl.h>
 
 #include <algorithm>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,6 +30,7 @@ constexpr wchar_t kDevModes2Path[] = L"Printers\\DevModes2";
 constexpr wchar_t kDevModePerUserPath[] = L"Printers\\DevModePerUser";
 constexpr wchar_t kDone[] = L"Nettoyage terminé !";
 constexpr DWORD kWaitMilliseconds = 15000;
+constexpr wchar_t kOrphansHeading[] = L"Imprimantes dont il ne reste que des traces : ";
 
 // Registry value names are counted strings: the native API reaches a name that holds a NUL,
 // which every function taking a C string cuts short.
@@ -274,14 +274,12 @@ std::vector<std::wstring> Changes(const RegistryState& before, const RegistrySta
   return wine_test::RegistryChanges(before, after);
 }
 
-// Each stale name's values under Devices, PrinterPorts, DevModes2 and DevModePerUser.
-std::vector<std::wstring> Removals(const std::vector<std::wstring>& staleNames) {
+// The removal of each of these values, named "key|name", as RegistryChanges words it, sorted.
+std::vector<std::wstring> Removals(const std::vector<std::wstring>& values) {
   std::vector<std::wstring> removals;
-  for (const std::wstring& name : staleNames) {
-    for (const std::wstring& key : {DevicesKey::ExportPath(), PrinterPortsKey::ExportPath(), DevModes2Key::ExportPath(),
-                                    DevModePerUserKey::ExportPath()}) {
-      removals.push_back(L"value removed: " + key + L" [" + name + L"]");
-    }
+  for (const std::wstring& value : values) {
+    const std::size_t bar = value.find(L'|');
+    removals.push_back(L"value removed: HKCU\\" + value.substr(0, bar) + L" [" + value.substr(bar + 1) + L"]");
   }
   std::sort(removals.begin(), removals.end());
   return removals;
@@ -303,14 +301,18 @@ HWND PressLancer(ProductProcess& product) {
 // trailing blank, an accented one and the key's default value. The registry compares names
 // without regard to case, so the case variant's counterpart is served but not registered.
 // Each has its twin under PrinterPorts and its printing preferences under DevModes2 and
-// DevModePerUser; those three keys also hold a value of no device and no printer.
+// DevModePerUser: the case variant's preferences are those of the printer WMI reports, one of
+// them in a third spelling. "Sans appareil" has values under those three keys and none under
+// Devices; so has an installed printer, spelt otherwise. ConvertUserDevModesCount, which is no
+// trace to delete, holds a value of each kind of name.
 class CleanupOnWine : public testing::Test {
  protected:
   const std::vector<std::wstring> live_ = {L"HP LaserJet 4250", L"\\\\SERVER\\Queue", L"Microsoft Print to PDF"};
   const std::vector<std::wstring> served_ = {L"HP LaserJet 4250", L"\\\\SERVER\\Queue", L"Microsoft Print to PDF",
-                                             L"Brother HL-2030"};
+                                             L"Brother HL-2030", L"Xerox Bureau"};
   const std::vector<std::wstring> stale_ = {L"", L"\\\\SERVER\\Ancienne", L"Canon iR-ADV C5535",
                                             L"brother hl-2030", L"HP LaserJet 4250 ", L"Imprimante Été"};
+  const std::vector<std::wstring> orphans_ = {L"Sans appareil"};
 
   void SetUp() override {
     int port = 0;
@@ -319,15 +321,21 @@ class CleanupOnWine : public testing::Test {
         devices_.Seed(name, L"winspool,Ne0" + std::to_wstring(port) + L":");
         printerPorts_.Seed(name, L"winspool,Ne0" + std::to_wstring(port) + L":,15,45");
         devModes2_.Seed(name, L"préférences " + std::to_wstring(port));
-        devModePerUser_.Seed(name, L"préférences " + std::to_wstring(port++));
+        devModePerUser_.Seed(name == L"brother hl-2030" ? L"BROTHER HL-2030" : name, L"préférences " + std::to_wstring(port++));
       }
     }
-    printerPorts_.Seed(L"Sans appareil", L"winspool,Ne99:,15,45");
-    devModes2_.Seed(L"Sans appareil", L"préférences 99");
-    devModePerUser_.Seed(L"Sans appareil", L"préférences 99");
+    for (const wchar_t* name : {L"Sans appareil", L"XEROX BUREAU"}) {
+      printerPorts_.Seed(name, L"winspool,Ne99:,15,45");
+      devModes2_.Seed(name, L"préférences 99");
+      devModePerUser_.Seed(name, L"préférences 99");
+    }
+    for (const wchar_t* name : {L"Sans appareil", L"Canon iR-ADV C5535", L"HP LaserJet 4250"}) {
+      EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kConvertCountPath, name, REG_DWORD, &port, sizeof port), ERROR_SUCCESS);
+    }
     ASSERT_EQ(wine_test::ValueNames(kDevicesPath).size(), live_.size() + stale_.size())
         << "two seeded names fell together in the registry";
   }
+  void TearDown() override { RegDeleteKeyW(HKEY_CURRENT_USER, kConvertCountPath); }
 
   // Only the live printers' values are left under the Devices key, each with its data
   // exactly as it was before the run.
@@ -348,7 +356,30 @@ class CleanupOnWine : public testing::Test {
     }
     return ordered;
   }
+  // What lstSuppr lists: the stale devices, then the heading and the orphans.
+  std::vector<std::wstring> Listed() const {
+    std::vector<std::wstring> listed = StaleInRegistryOrder();
+    listed.push_back(kOrphansHeading);
+    listed.insert(listed.end(), orphans_.begin(), orphans_.end());
+    return listed;
+  }
+  // The values a cleanup removes: every stale device's four, but the installed Brother's
+  // preferences, and the orphans' three.
+  std::vector<std::wstring> RemovedValues(const std::vector<std::wstring>& stale) const {
+    std::vector<std::wstring> values;
+    for (const std::wstring& name : stale) {
+      values.insert(values.end(), {kDevicesPath + (L"|" + name), kPrinterPortsPath + (L"|" + name)});
+      if (name == L"brother hl-2030") continue;
+      values.insert(values.end(), {kDevModes2Path + (L"|" + name), kDevModePerUserPath + (L"|" + name)});
+    }
+    for (const std::wstring& name : orphans_) {
+      values.insert(values.end(), {kPrinterPortsPath + (L"|" + name), kDevModes2Path + (L"|" + name),
+                                   kDevModePerUserPath + (L"|" + name)});
+    }
+    return values;
+  }
 
+  static constexpr wchar_t kConvertCountPath[] = L"Printers\\ConvertUserDevModesCount";
   DevicesKey devices_;
   PrinterPortsKey printerPorts_;
   DevModes2Key devModes2_;
@@ -368,6 +399,9 @@ TEST_F(CleanupOnWine, NothingStaleShowsTheInformationMessageWithOnlyOkAndTheWind
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     DevicesKey devices;
+    const PrinterPortsKey noTwins;
+    const DevModes2Key noPreferences;
+    const DevModePerUserKey noPreferencesPerUser;
     for (const std::wstring& name : c.registryNames) devices.Seed(name, L"winspool,Ne00:");
     const wine_test::RegistryKeyContents before = DevicesKey::Read();
     wine_test::WmiDouble wmi({c.printers});
@@ -402,10 +436,13 @@ TEST_F(CleanupOnWine, StaleNamesAreConfirmedInAYesNoBoxWithTheExclamationIconAnd
     std::wstring expectedText;
   } cases[] = {
       {"one stale name", {L"Canon iR-ADV C5535"},
-       L"Liste des imprimantes à supprimer : \r\n\t-Canon iR-ADV C5535\r\nVoulez-vous supprimer ces lignes maintenant ?"},
+       L"Liste des imprimantes à supprimer : \r\n\t-Canon iR-ADV C5535\r\nImprimantes dont il ne reste que des "
+       L"traces : \r\n\t-Sans appareil\r\nVoulez-vous supprimer ces lignes maintenant ?"},
       {"two stale names, the key's default value among them", {L"Canon iR-ADV C5535", L""},
-       L"Liste des imprimantes à supprimer : \r\n\t-\r\n\t-Canon iR-ADV C5535\r\nVoulez-vous supprimer ces lignes maintenant ?"},
-      {"every stale name", stale_, Confirmation(StaleInRegistryOrder())},
+       Confirmation({L"", L"Canon iR-ADV C5535"}, orphans_)},
+      {"every stale name", stale_, Confirmation(StaleInRegistryOrder(), orphans_)},
+      {"only traces left", {}, L"Imprimantes dont il ne reste que des traces : \r\n\t-Sans appareil\r\n"
+                               L"Voulez-vous supprimer ces lignes maintenant ?"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -450,7 +487,7 @@ TEST_F(CleanupOnWine, NoLeavesTheRegistryAndTheWindowAsTheyWereWithTheStaleNames
   // Nothing follows the No: no other message, the window stays with the names listed.
   EXPECT_EQ(product.WaitForMessageBox(wine_test::kMessageBoxTitle, 500), nullptr);
   EXPECT_TRUE(IsWindowVisible(window));
-  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), StaleInRegistryOrder());
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), Listed());
   EXPECT_EQ(DevicesKey::Read(), before);
   DWORD exitCode = 0;
   EXPECT_FALSE(product.WaitForExit(0, exitCode)) << "the program ended after No";
@@ -459,10 +496,10 @@ TEST_F(CleanupOnWine, NoLeavesTheRegistryAndTheWindowAsTheyWereWithTheStaleNames
   wine_test::Press(GetDlgItem(window, control_ids::kCmdLancer));
   box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(StaleInRegistryOrder()));
+  EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(StaleInRegistryOrder(), orphans_));
   wine_test::PressMessageBoxButton(box, IDNO);
   ASSERT_TRUE(WaitForBoxToClose(box));
-  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), StaleInRegistryOrder());
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), Listed());
   EXPECT_EQ(DevicesKey::Read(), before);
 
   wine_test::Press(GetDlgItem(window, control_ids::kCmdSortir));
@@ -480,7 +517,7 @@ TEST_F(CleanupOnWine, YesRemovesExactlyTheStaleValuesReportsAndEndsWithExitCodeZ
     ASSERT_NE(PressLancer(product), nullptr);
     HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
     ASSERT_NE(box, nullptr);
-    ASSERT_EQ(wine_test::MessageBoxText(box), Confirmation(stale));
+    ASSERT_EQ(wine_test::MessageBoxText(box), Confirmation(stale, orphans_));
     wine_test::PressMessageBoxButton(box, IDYES);
     ASSERT_TRUE(WaitForBoxToClose(box));
 
@@ -500,17 +537,18 @@ TEST_F(CleanupOnWine, YesRemovesExactlyTheStaleValuesReportsAndEndsWithExitCodeZ
   }
   const RegistryState after;
 
-  EXPECT_EQ(Changes(before, after), Removals(stale));
+  EXPECT_EQ(Changes(before, after), Removals(RemovedValues(stale)));
   ExpectLiveValuesKeptByteForByte(devicesBefore);
 }
 
 // Started by cmd as a logon script or a detection script starts it, with the blank that cmd
-// keeps before a redirection: "/l" lists exactly what "/s" then deletes.
-TEST_F(CleanupOnWine, PreviewListsWhatTheSilentRunThenRemovesBothStartedByCmdWithARedirection) {
+// keeps before a redirection: "/l" lists exactly what "/q" then deletes, and writes.
+TEST_F(CleanupOnWine, PreviewListsWhatTheQuietRunThenRemovesAndWritesBothStartedByCmdWithARedirection) {
   constexpr auto kByCmd = ProductProcess::Launch::ThroughCmd;
-  // A full-width look-alike of a live printer's name, which the OEM code page lacks, and a name
-  // with a TAB and a line break: the listing shows neither as a live name, and keeps one a line.
-  for (const wchar_t* name : {L"ＨＰ LaserJet 4250", L"Nom\tavec\nsaut"}) {
+  // A full-width look-alike of a live printer's name, which the OEM code page lacks, a name
+  // with a TAB and a line break, and a live name followed by an invisible space: the listing
+  // shows none as a live name, and keeps each on its line.
+  for (const wchar_t* name : {L"ＨＰ LaserJet 4250", L"Nom\tavec\nsaut", L"HP LaserJet 4250\u200B"}) {
     devices_.Seed(name, L"winspool,Ne20:");
     printerPorts_.Seed(name, L"winspool,Ne20:,15,45");
     devModes2_.Seed(name, L"préférences 20");
@@ -519,8 +557,10 @@ TEST_F(CleanupOnWine, PreviewListsWhatTheSilentRunThenRemovesBothStartedByCmdWit
   const wine_test::RegistryKeyContents devicesBefore = DevicesKey::Read();
   const std::vector<std::wstring> stale = StaleInRegistryOrder();
   std::wstring lines;
-  for (const std::wstring& name : stale) {
-    lines += name == L"Nom\tavec\nsaut" ? L"Nom?avec?saut" : name == L"ＨＰ LaserJet 4250" ? L"?? LaserJet 4250" : name;
+  for (const std::wstring& name : Listed()) {
+    if (name == kOrphansHeading) continue;
+    lines += name == L"Nom\tavec\nsaut" ? L"Nom?avec?saut" : name == L"ＨＰ LaserJet 4250" ? L"?? LaserJet 4250"
+             : name == L"HP LaserJet 4250\u200B" ? L"HP LaserJet 4250?" : name;
     lines += L"\r\n";
   }
   const RegistryState before;
@@ -535,16 +575,19 @@ TEST_F(CleanupOnWine, PreviewListsWhatTheSilentRunThenRemovesBothStartedByCmdWit
   EXPECT_EQ(preview.eventLog, std::vector<wine_test::LoggedString>{}) << "a preview leaves no record";
   EXPECT_EQ(Changes(before, RegistryState()), std::vector<std::wstring>{});
 
-  const WatchedRun run = RunWatchingWindows(L"/s >nul", wmi.Environment(), kByCmd);
+  const wine_test::RedirectedOutput deleted;
+  const WatchedRun run = RunWatchingWindows(L"/q >" + deleted.Path(), wmi.Environment(), kByCmd);
   const RegistryState after;
-  ASSERT_TRUE(run.ended) << "the silent run did not end";
+  ASSERT_TRUE(run.ended) << "the quiet run did not end";
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
-  EXPECT_EQ(Changes(before, after), Removals(stale));
+  EXPECT_EQ(deleted.Text(), lines) << "what the quiet run deleted";
+  EXPECT_EQ(Changes(before, after), Removals(RemovedValues(stale)));
   ExpectLiveValuesKeptByteForByte(devicesBefore);
   std::wstring names;
   for (std::size_t k = 0; k < stale.size(); ++k) names += (k == 0 ? L"" : L"\r\n") + stale[k];
-  EXPECT_EQ(run.eventLog, (std::vector<wine_test::LoggedString>{{"trace", L"8"}, {"trace", names}}));
+  EXPECT_EQ(run.eventLog, (std::vector<wine_test::LoggedString>{{"trace", std::to_wstring(stale.size())},
+                                                                {"trace", names}, {"trace", L"1"}, {"trace", L"Sans appareil"}}));
 
   // The next logon finds nothing to delete, and leaves no record; nor does its preview.
   const wine_test::RedirectedOutput nothing;
@@ -561,6 +604,7 @@ TEST_F(CleanupOnWine, PreviewListsWhatTheSilentRunThenRemovesBothStartedByCmdWit
 TEST_F(CleanupOnWine, SilentRunWithNothingStaleChangesNothing) {
   std::vector<std::wstring> printers = served_;
   printers.insert(printers.end(), stale_.begin(), stale_.end());
+  printers.insert(printers.end(), orphans_.begin(), orphans_.end());
   const RegistryState before;
   wine_test::WmiDouble wmi({printers});
   const WatchedRun run = RunWatchingWindows(L"/s", wmi.Environment());
@@ -659,10 +703,10 @@ class LiveValuesOnWine : public testing::Test {
   }
 
   // Runs the cleanup to its end: "/s", or "Lancer nettoyage" answered Yes after checking that
-  // the confirmation lists exactly expectedStale. whileAsked runs while the confirmation waits.
+  // the confirmation lists exactly expectedStale, then the orphans under their heading.
   // The run must end with lastMessage_ (in the window) and exitCode_.
   void CleanUp(Mode mode, const std::vector<std::wstring>& printers, const std::vector<std::wstring>& expectedStale,
-               const std::function<void()>& whileAsked = {}) {
+               const std::vector<std::wstring>& orphans = {}) {
     wine_test::WmiDouble wmi({printers});
     if (mode == Mode::Silent) {
       const WatchedRun run = RunWatchingWindows(L"/s", wmi.Environment());
@@ -677,11 +721,13 @@ class LiveValuesOnWine : public testing::Test {
     ASSERT_NE(window, nullptr);
     HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
     ASSERT_NE(box, nullptr) << "no confirmation";
-    EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(expectedStale));
-    EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), expectedStale);
+    EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(expectedStale, orphans));
+    std::vector<std::wstring> listed = expectedStale;
+    if (!orphans.empty()) listed.push_back(kOrphansHeading);
+    listed.insert(listed.end(), orphans.begin(), orphans.end());
+    EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), listed);
     EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstWMI)), printers) << "WMI's answer alone";
     lstRegedit_ = wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstRegedit));
-    if (whileAsked) whileAsked();
     wine_test::PressMessageBoxButton(box, IDYES);
     ASSERT_TRUE(WaitForBoxToClose(box));
     HWND done = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
@@ -696,11 +742,12 @@ class LiveValuesOnWine : public testing::Test {
     EXPECT_EQ(product.EventLog(), eventLog_) << "recorded after the last message";
   }
 
-  // The run is to end saying that this device could not be deleted, access being denied;
-  // returns Windows' words for that.
-  std::wstring ExpectAccessDeniedFor(const std::wstring& name) {
+  // The run is to end saying that this device could not be deleted, nor these orphans, access
+  // being denied; returns Windows' words for that.
+  std::wstring ExpectAccessDeniedFor(const std::wstring& name, const std::wstring& orphan = L"") {
     const std::wstring accessDenied = SystemText(ERROR_ACCESS_DENIED);
     lastMessage_ = L"Nettoyage terminé, sauf pour ces imprimantes, qui n'ont pas pu être supprimées :\r\n\t-" + name +
+                   (orphan.empty() ? L"" : L"\r\n" + std::wstring(kOrphansHeading) + L"\r\n\t-" + orphan) +
                    L"\r\nErreur 5 : " + accessDenied;
     exitCode_ = 2;
     return accessDenied;
@@ -798,18 +845,19 @@ TEST_F(LiveValuesOnWine, AKeyTheUserMayOnlyReadKeepsItsValuesAndTheirTwinsAndThe
     ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne"}));
     EXPECT_EQ(DevicesKey::Read(), before);
     EXPECT_EQ(PrinterPortsKey::Read(), printerPortsBefore);
-    EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{
-                             {"warn", L"1"}, {"warn", L"Ancienne"}, {"warn", L"5"}, {"warn", accessDenied}}));
+    EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{{"warn", L"1"}, {"warn", L"Ancienne"}, {"warn", L"5"},
+                                                               {"warn", accessDenied}, {"warn", L"0"}, {"warn", L""}}));
   }
 }
 
 // A trace that cannot go keeps its device and every other trace, so that a later run tries them
-// all again; a device with no value under that key goes whole, and the record tells them apart. Deleting needs only the
-// right to set values, not the right to add subkeys.
+// all again; a device with no value under that key goes whole, and the record tells them apart.
+// So do the values of a printer of which only traces are left. Deleting needs only the right to
+// set values, not the right to add subkeys.
 TEST_F(LiveValuesOnWine, ATraceKeyTheUserMayOnlyReadKeepsEveryTraceOfTheNamesWithAValueThereInEitherMode) {
   PrinterPortsKey printerPorts;
   DevModes2Key devModes2;
-  for (const wchar_t* name : {L"Ancienne", L"HP LaserJet"}) {
+  for (const wchar_t* name : {L"Ancienne", L"HP LaserJet", L"Orpheline"}) {
     printerPorts.Seed(name, L"winspool,Ne00:,15,45");
     devModes2.Seed(name, L"préférences");
   }
@@ -819,17 +867,18 @@ TEST_F(LiveValuesOnWine, ATraceKeyTheUserMayOnlyReadKeepsEveryTraceOfTheNamesWit
   const wine_test::RegistryKeyContents devModes2Before = DevModes2Key::Read();
   for (const wchar_t* readOnlyKey : {kPrinterPortsPath, kDevModes2Path}) {
     const wine_test::RestrictedKey readOnly(readOnlyKey, KEY_READ);
-    const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne");
+    const std::wstring accessDenied = ExpectAccessDeniedFor(L"Ancienne", L"Orpheline");
     for (Mode mode : {Mode::Silent, Mode::Interactive}) {
       SCOPED_TRACE(testing::PrintToString(std::wstring(readOnlyKey)) + ", " + ModeName(mode));
       devices_.Seed(L"Sans jumeau", L"winspool,Ne01:");  // as Seed gave it
-      ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne", L"Sans jumeau"}));
+      ASSERT_NO_FATAL_FAILURE(CleanUp(mode, {L"HP LaserJet"}, {L"Ancienne", L"Sans jumeau"}, {L"Orpheline"}));
       EXPECT_EQ(DevicesKey::Read(), Without(devicesBefore, {L"Sans jumeau"}));
       EXPECT_EQ(PrinterPortsKey::Read(), printerPortsBefore);
       EXPECT_EQ(DevModes2Key::Read(), devModes2Before);
-      EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{{"trace", L"1"}, {"trace", L"Sans jumeau"},
-                                                                 {"warn", L"1"}, {"warn", L"Ancienne"},
-                                                                 {"warn", L"5"}, {"warn", accessDenied}}));
+      EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{
+                               {"trace", L"1"}, {"trace", L"Sans jumeau"}, {"trace", L"0"}, {"trace", L""},
+                               {"warn", L"1"}, {"warn", L"Ancienne"}, {"warn", L"5"}, {"warn", accessDenied},
+                               {"warn", L"1"}, {"warn", L"Orpheline"}}));
     }
   }
   {
@@ -839,16 +888,19 @@ TEST_F(LiveValuesOnWine, ATraceKeyTheUserMayOnlyReadKeepsEveryTraceOfTheNamesWit
     ASSERT_NO_FATAL_FAILURE(CleanUp(Mode::Silent, {L"HP LaserJet"}, {L"Ancienne", L"Sans jumeau"}));
     EXPECT_EQ(DevicesKey::Read(), devicesBefore);
     EXPECT_EQ(eventLog_, (std::vector<wine_test::LoggedString>{{"warn", L"2"}, {"warn", L"Ancienne\r\nSans jumeau"},
-                                                               {"warn", L"5"}, {"warn", SystemText(ERROR_ACCESS_DENIED)}}));
+                                                               {"warn", L"5"}, {"warn", SystemText(ERROR_ACCESS_DENIED)},
+                                                               {"warn", L"1"}, {"warn", L"Orpheline"}}));
   }
   EXPECT_EQ(PrinterPortsKey::Read(), printerPortsBefore);
+  EXPECT_EQ(DevModes2Key::Read(), devModes2Before);
   SCOPED_TRACE("both keys let the user set values, not add subkeys");
   const wine_test::RestrictedKey devicesLimited(kDevicesPath, KEY_READ | KEY_SET_VALUE);
   const wine_test::RestrictedKey printerPortsLimited(kPrinterPortsPath, KEY_READ | KEY_SET_VALUE);
   exitCode_ = 0;
   ASSERT_NO_FATAL_FAILURE(CleanUp(Mode::Silent, {L"HP LaserJet"}, {L"Ancienne"}));
   EXPECT_EQ(DevicesKey::Read(), Without(devicesBefore, {L"Ancienne", L"Sans jumeau"}));
-  EXPECT_EQ(PrinterPortsKey::Read(), Without(printerPortsBefore, {L"Ancienne"}));
+  EXPECT_EQ(PrinterPortsKey::Read(), Without(printerPortsBefore, {L"Ancienne", L"Orpheline"}));
+  EXPECT_EQ(DevModes2Key::Read(), Without(devModes2Before, {L"Ancienne", L"Orpheline"}));
 }
 
 TEST_F(LiveValuesOnWine, NoWmiPrinterAndADeadSpoolerEndWithTheErrorReportAndDeleteNothingInEitherMode) {

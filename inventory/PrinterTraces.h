@@ -1,0 +1,42 @@
+#pragma once
+// What the four trace keys hold (Devices, PrinterPorts, DevModes2, DevModePerUser), read once
+// for one cleanup: which names have a value under each, compared as the registry compares value
+// names, ignoring letter case. A printer that is gone may have left values under the last three
+// with none under Devices: those names are found here, not in lstRegedit.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "inventory/DevicesKey.h"
+#include "registry/Module1.h"
+
+namespace inventory {
+
+enum class Presence : std::uint8_t { NotThere, There, Unknown };
+
+class PrinterTraces {
+ public:
+  // Reads each trace key once, in kTraceKeyPaths order.
+  static PrinterTraces Read(registry::Module1& module1);
+
+  // Whether kTraceKeyPaths[trace] holds a value of the name of this comparison key; Unknown when
+  // that key could not be read whole.
+  Presence In(std::size_t trace, const std::wstring& nameKey) const;
+
+  struct Name {
+    std::wstring name;  // as the first key that holds it spells it
+    std::wstring key;   // its comparison key
+  };
+  // Every name with a value under PrinterPorts, DevModes2 or DevModePerUser, once each as the
+  // registry compares names, in that order of the keys and then in the registry's.
+  const std::vector<Name>& NamesBesideDevices() const { return besideDevices_; }
+
+ private:
+  std::array<std::unordered_set<std::wstring>, kTraceKeyPaths.size()> keys_;
+  std::array<bool, kTraceKeyPaths.size()> readWhole_{};
+  std::vector<Name> besideDevices_;
+};
+
+}  // namespace inventory
