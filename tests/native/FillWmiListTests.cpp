@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -165,4 +168,14 @@ TEST(FillWmiListAtStartUp, InstalledPrintersKeepTheirDevicesAndADeadSpoolerLeave
   EXPECT_EQ(start.spooler.queries, 1) << "start-up needs no spooler; the cleanup asks it once";
   EXPECT_EQ(start.form->lstWMI.Items(), (std::vector<std::wstring>{L"\\\\SERVER\\Partie", L"Imprimante Été 東京"}));
   EXPECT_EQ(start.Devices(), (std::vector<std::wstring>{L"\\\\SERVER\\Partie", L"Imprimante Été 東京"}));
+}
+
+// The deadline a logon run ships with is the one the README gives administrators, who plan
+// their logon scripts' time around it.
+TEST(InventoryDeadline, TheShippedFigureIsTheReadmes) {
+  std::ifstream readme(PRINTER_CLEANUP_SOURCE_DIR "/README.md");
+  const std::string text((std::istreambuf_iterator<char>(readme)), std::istreambuf_iterator<char>());
+  std::smatch figure;
+  ASSERT_TRUE(std::regex_search(text, figure, std::regex("### A deadline on the inventory[^#]*?([0-9]+) seconds")));
+  EXPECT_EQ(std::stoul(figure[1]), inventory::kQuestionBudgetSeconds);
 }

@@ -170,8 +170,14 @@ TEST_F(StartUp, AnAnswerPastTheDeadlineLeavesTheWindowAnsweringMessagesAndActing
     answered = SendMessageTimeoutW(window, WM_SETTINGCHANGE, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
   }
   EXPECT_TRUE(answered) << "the window stopped answering";
+  // Sent, not posted: acted on at once if at all. Neither button's command nor a close request.
+  for (const int button : {control_ids::kCmdLancer, control_ids::kCmdSortir}) {
+    SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(window, button)), SMTO_NORMAL, 1000, &ignored);
+  }
   SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 1000, &ignored);
-  EXPECT_TRUE(IsWindow(window)) << "a close request was acted on";
+  EXPECT_TRUE(IsWindow(window)) << "a command or a close request was acted on";
+  EXPECT_EQ(product.VisibleWindows(), std::vector<HWND>{report}) << "a command was acted on";
   PressMessageBoxButton(report, IDOK);
   DWORD exitCode = 0;
   ASSERT_TRUE(product.WaitForExit(kExitTimeout, exitCode));
