@@ -79,6 +79,21 @@ inline PrinterNameSet MakePrinterNames(std::size_t registryCount, std::size_t pr
   return set;
 }
 
+// count names of printers of which only traces are left (values beside the Devices key, none
+// under it), as a terminal server leaves its sessions' redirected printers. Shaped as above, with
+// a prefix that no name of MakePrinterNames has in any letter case ("Redirigée ") and a number
+// of their own, so that none of them is a device or a printer, the same on every run.
+inline std::vector<std::wstring> MakeOrphanNames(std::size_t count) {
+  std::mt19937 random(20261209u);
+  std::vector<std::wstring> names;
+  names.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    names.push_back(L"Redirigée " + std::to_wstring(i + 1) + L" - " +
+                    detail::PrinterName(static_cast<std::uint32_t>(1000 + i), random));
+  }
+  return names;
+}
+
 // The indices MakePrinterNames leaves stale when the inventory holds every live name.
 inline std::vector<std::int16_t> ExpectedStaleIndices(std::size_t registryCount) {
   std::vector<std::int16_t> stale;

@@ -1,17 +1,23 @@
 // Seeds a Wine prefix for the whole-program benchmark, and checks it afterwards:
-//   BenchSeedDevices seed REGISTRY_COUNT PRINTER_COUNT CONFIG_PATH
+//   BenchSeedDevices seed REGISTRY_COUNT PRINTER_COUNT CONFIG_PATH [no-orphans]
 //     replaces the Devices key's values by REGISTRY_COUNT device names, each with its twin
 //     under PrinterPorts and its preferences under DevModes2 and DevModePerUser, and writes
-//     the WMI test double's configuration (CONFIG_PATH) so
-//     that it serves PRINTER_COUNT printers, every other registry name among them
-//     (bench/PrinterNames.h);
+//     the WMI test double's configuration (CONFIG_PATH) so that it serves PRINTER_COUNT
+//     printers, every other registry name among them (bench/PrinterNames.h). Beside them, as
+//     many printers of which only traces are left as there are stale devices: names that are
+//     no device and no printer in any letter case, each with its preferences under DevModes2
+//     and DevModePerUser and nothing under Devices or PrinterPorts. "no-orphans" leaves those
+//     out, for a case whose stale devices alone fill the cleanup's list;
 //   BenchSeedDevices count
-//     prints the number of values under the Devices, PrinterPorts, DevModes2 and DevModePerUser keys.
+//     prints the number of values under the PrinterPorts, DevModes2, DevModePerUser and
+//     Devices keys, in that order.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "bench/PrinterNames.h"
 #include "inventory/DevicesKey.h"
@@ -39,18 +45,30 @@ bool WriteDoubleConfiguration(const std::wstring& path, const std::vector<std::w
   return wrote && written == bytes.size();
 }
 
-int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring& configPath) {
+// The stale devices: registry names that none of the double's printers has.
+std::size_t StaleCount(const bench::PrinterNameSet& names) {
+  const std::unordered_set<std::wstring> printers(names.printers.begin(), names.printers.end());
+  std::size_t stale = 0;
+  for (const std::wstring& name : names.registry) stale += printers.contains(name) ? 0 : 1;
+  return stale;
+}
+
+int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring& configPath, bool withOrphans) {
   const bench::PrinterNameSet names = bench::MakePrinterNames(registryCount, printerCount);
+  const std::vector<std::wstring> orphans = bench::MakeOrphanNames(withOrphans ? StaleCount(names) : 0);
   // What Windows writes for a device: driver, port; for its twin, the time-outs too; for its
   // printing preferences, a DEVMODEW (110 UTF-16 units of zeros: its 220 bytes, no terminator).
+  // A printer that is gone leaves its preferences only.
   const struct {
     const wchar_t* path;
     DWORD type;
     std::wstring data;
-  } keys[] = {{inventory::kDevicesKeyPath, REG_SZ, L"winspool,Ne00:"}, {inventory::kPrinterPortsKeyPath, REG_SZ, L"winspool,Ne00:,15,45"},
-              {inventory::kDevModes2KeyPath, REG_BINARY, std::wstring(110, L'\0')},
-              {inventory::kDevModePerUserKeyPath, REG_BINARY, std::wstring(110, L'\0')}};
-  for (const auto& [path, type, data] : keys) {
+    bool holdsOrphans;
+  } keys[] = {{inventory::kDevicesKeyPath, REG_SZ, L"winspool,Ne00:", false},
+              {inventory::kPrinterPortsKeyPath, REG_SZ, L"winspool,Ne00:,15,45", false},
+              {inventory::kDevModes2KeyPath, REG_BINARY, std::wstring(110, L'\0'), true},
+              {inventory::kDevModePerUserKeyPath, REG_BINARY, std::wstring(110, L'\0'), true}};
+  for (const auto& [path, type, data, holdsOrphans] : keys) {
     // A fresh key: deleting it whole is one call, where deleting its values one by one is many.
     RegDeleteTreeW(HKEY_CURRENT_USER, path);
     HKEY key = nullptr;
@@ -60,10 +78,14 @@ int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring
       return 1;
     }
     const DWORD size = static_cast<DWORD>((data.size() + (type == REG_SZ)) * sizeof(wchar_t));
-    for (const std::wstring& name : names.registry) {
-      status = RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()), size);
-      if (status != ERROR_SUCCESS) break;
-    }
+    const auto write = [&](const std::vector<std::wstring>& valueNames) {
+      for (const std::wstring& name : valueNames) {
+        status = RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()), size);
+        if (status != ERROR_SUCCESS) return;
+      }
+    };
+    write(names.registry);
+    if (status == ERROR_SUCCESS && holdsOrphans) write(orphans);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS) {
       std::fprintf(stderr, "cannot write a value: %ld\n", static_cast<long>(status));
@@ -74,7 +96,8 @@ int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring
     std::fprintf(stderr, "cannot write the WMI double's configuration\n");
     return 1;
   }
-  std::printf("seeded %zu device values and their twins, %zu printers\n", names.registry.size(), names.printers.size());
+  std::printf("seeded %zu devices with their four values, %zu printers gone with their preferences, %zu printers\n",
+              names.registry.size(), orphans.size(), names.printers.size());
   return 0;
 }
 
@@ -96,10 +119,11 @@ int Count() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc == 5 && std::wcscmp(argv[1], L"seed") == 0) {
-    return Seed(std::wcstoul(argv[2], nullptr, 10), std::wcstoul(argv[3], nullptr, 10), argv[4]);
+  const bool noOrphans = argc == 6 && std::wcscmp(argv[5], L"no-orphans") == 0;
+  if ((argc == 5 || noOrphans) && std::wcscmp(argv[1], L"seed") == 0) {
+    return Seed(std::wcstoul(argv[2], nullptr, 10), std::wcstoul(argv[3], nullptr, 10), argv[4], !noOrphans);
   }
   if (argc == 2 && std::wcscmp(argv[1], L"count") == 0) return Count();
-  std::fprintf(stderr, "usage: BenchSeedDevices seed REGISTRY_COUNT PRINTER_COUNT CONFIG_PATH | count\n");
+  std::fprintf(stderr, "usage: BenchSeedDevices seed REGISTRY_COUNT PRINTER_COUNT CONFIG_PATH [no-orphans] | count\n");
   return 2;
 }
