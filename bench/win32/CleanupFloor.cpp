@@ -1,22 +1,48 @@
-// The least a cleanup of the Devices key can cost: only the registry calls the cleanup must
-// make, through the product's own registry module. One enumeration of the key, one check of
-// each key a stale device leaves a value in, then four deletions per stale name: its
-// PrinterPorts, DevModes2 and DevModePerUser values, then its Devices value. The printers are
-// known in advance (bench/PrinterNames.h), as the WMI test double serves them to the product:
+// The least a cleanup can cost: only the registry calls the cleanup must make, through the
+// product's own registry module, with the same comparisons of names. In order:
+//   - one Module1::EnumRegValues of the Devices key, as start-up fills lstRegedit;
+//   - the four trace keys read once each (inventory::PrinterTraces::Read: one
+//     Module1::ReadValueNames per key, one Module1::ComparisonKey per name), and the installed
+//     printers' names compared as the registry compares them;
+//   - one Module1::DeletionRefusal per trace key;
+//   - per stale device (a Devices name that no printer has exactly), one Module1::DeleteRegValue
+//     under each key that holds a value of its name: PrinterPorts, DevModes2, DevModePerUser,
+//     then Devices;
+//   - per printer of which only traces are left (a name beside Devices with no Devices value and
+//     no installed printer's name, in any letter case; as many as the cleanup's list holds after
+//     the stale devices and its heading), one Module1::DeleteRegValue under each of PrinterPorts,
+//     DevModes2 and DevModePerUser that holds a value of its name.
+// The printers are known in advance (bench/PrinterNames.h), as the WMI test double serves them
+// to the product; the spooler, which the registry does not hold, is not asked:
 //   BenchCleanupFloor REGISTRY_COUNT PRINTER_COUNT
-// Prints the names enumerated, the names deleted and the time spent.
+// Prints the names enumerated, the stale devices, orphans and values deleted, and the time spent
+// enumerating, reading the trace keys (with working out what to delete) and deleting.
 #include <windows.h>
 
+#include <array>
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/StaleNames.h"
 #include "bench/PrinterNames.h"
+#include "common/NameList.h"
 #include "inventory/DevicesKey.h"
+#include "inventory/PrinterTraces.h"
 #include "registry/Module1.h"
 #include "registry/win32/Win32Registry.h"
+
+namespace {
+
+// One name to delete, and where its values are, per trace key in kTraceKeyPaths order.
+struct Deletion {
+  std::wstring name;
+  std::array<inventory::Presence, inventory::kTraceKeyPaths.size()> values{};
+};
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
@@ -26,7 +52,7 @@ int wmain(int argc, wchar_t** argv) {
   const bench::PrinterNameSet expected =
       bench::MakePrinterNames(std::wcstoul(argv[1], nullptr, 10), std::wcstoul(argv[2], nullptr, 10));
 
-  LARGE_INTEGER frequency, start, enumerated, end;
+  LARGE_INTEGER frequency, start, enumerated, read, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
 
@@ -42,19 +68,59 @@ int wmain(int argc, wchar_t** argv) {
   for (const registry::RegValueName& value : values) {
     if (const auto* text = std::get_if<std::wstring>(&value)) names.push_back(*text);
   }
-  const std::vector<std::int16_t> stale = StaleNameIndices(names, expected.printers);
-  const std::vector<std::wstring> keys(inventory::kTraceKeyPaths.begin(), inventory::kTraceKeyPaths.end());
-  for (const std::wstring& key : keys) module1.DeletionRefusal(inventory::kDevicesRoot, key);
-  for (std::int16_t i : stale) {
+  const inventory::PrinterTraces traces = inventory::PrinterTraces::Read(module1);
+  std::unordered_set<std::wstring> installed;
+  for (const std::wstring& printer : expected.printers) installed.insert(module1.ComparisonKey(printer));
+
+  std::vector<Deletion> deletions;
+  for (std::int16_t i : StaleNameIndices(names, expected.printers)) {
     const std::wstring& name = names[static_cast<std::size_t>(i)];
-    for (const std::wstring& key : keys) module1.DeleteRegValue(inventory::kDevicesRoot, key, name);
+    if (!registry::IsExactlyAddressable(name)) continue;
+    const std::wstring key = module1.ComparisonKey(name);
+    Deletion device{name, {}};
+    for (std::size_t t = 0; t < device.values.size(); ++t) device.values[t] = traces.In(t, key);
+    // An installed printer's preferences stay, in whatever spelling its stale device has.
+    if (installed.contains(key)) {
+      device.values[inventory::kDevModes2Trace] = device.values[inventory::kDevModePerUserTrace] =
+          inventory::Presence::NotThere;
+    }
+    deletions.push_back(std::move(device));
+  }
+  const std::size_t devices = deletions.size();
+  // The cleanup's list holds the stale devices, then a heading and the orphans, up to its limit.
+  const std::size_t listRoom = static_cast<std::size_t>(NameList::kMaxCount);
+  for (const inventory::PrinterTraces::Name& trace : traces.NamesBesideDevices()) {
+    if (deletions.size() + 1 >= listRoom) break;
+    if (!registry::IsExactlyAddressable(trace.name) ||
+        traces.In(inventory::kDevicesTrace, trace.key) != inventory::Presence::NotThere ||
+        installed.contains(trace.key)) {
+      continue;
+    }
+    Deletion orphan{trace.name, {}};
+    for (std::size_t t = 0; t < inventory::kDevicesTrace; ++t) orphan.values[t] = traces.In(t, trace.key);
+    orphan.values[inventory::kDevicesTrace] = inventory::Presence::NotThere;
+    deletions.push_back(std::move(orphan));
+  }
+  QueryPerformanceCounter(&read);
+
+  for (const wchar_t* path : inventory::kTraceKeyPaths) module1.DeletionRefusal(inventory::kDevicesRoot, path);
+  const std::vector<std::wstring> keys(inventory::kTraceKeyPaths.begin(), inventory::kTraceKeyPaths.end());
+  std::size_t valuesDeleted = 0;
+  for (const Deletion& deletion : deletions) {
+    for (std::size_t t = 0; t < keys.size(); ++t) {
+      if (deletion.values[t] == inventory::Presence::NotThere) continue;
+      if (module1.DeleteRegValue(inventory::kDevicesRoot, keys[t], deletion.name).deletedNow) ++valuesDeleted;
+    }
   }
   QueryPerformanceCounter(&end);
 
   const auto milliseconds = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
   };
-  std::printf("enumerated %d, deleted %zu: enumeration %.0f ms, deletions %.0f ms\n", count, stale.size(),
-              milliseconds(start, enumerated), milliseconds(enumerated, end));
+  std::printf(
+      "enumerated %d, deleted %zu devices and %zu orphans, %zu values: enumeration %.0f ms, trace reading %.0f ms, "
+      "deletions %.0f ms\n",
+      count, devices, deletions.size() - devices, valuesDeleted, milliseconds(start, enumerated),
+      milliseconds(enumerated, read), milliseconds(read, end));
   return 0;
 }
