@@ -2,29 +2,41 @@
 # Whole-program benchmark under Wine, in a throwaway prefix whose Devices key holds 32767
 # values, each with its twin under PrinterPorts and its printing preferences under DevModes2 and
 # DevModePerUser (a bare 220-byte DEVMODEW each), and whose WMI test double serves 16384
-# printers, every other registry name among them (so 16383 names are stale); the prefix's
-# print spooler lists 50 printers of its own,
-# none of them in the registry, so every stale name is also looked up among the spooler's:
+# printers, every other registry name among them (so 16383 devices are stale). Beside them,
+# 16383 printers of which only traces are left: a DEVMODEW under DevModes2 and DevModePerUser
+# each, nothing under Devices or PrinterPorts. The cleanup's list then holds 16383 stale devices,
+# its heading and 16383 such names: 32767 entries, all it can hold. The prefix's print spooler
+# lists 50 printers of its own, none of them in the registry, so every name to delete is also
+# looked up among the spooler's:
 #   scripts/bench-wine.sh [BUILD_DIR] [RUNS]
 # BUILD_DIR is a Windows build (default build/windows, built beforehand with
 # `cmake --build --preset windows`); RUNS (default 5) runs of each case, median reported.
 # BASELINE_EXE=FILE also times "/s" of that NettoyageImprimantes.exe (an earlier release) on the
-# same key, in the same runs, to compare the time per stale name.
+# same key, in the same runs, and counts the values it deleted (1.4.0 deletes the four values
+# of each stale device and leaves the other names' preferences), to compare the time per value
+# deleted.
 # The cases, each run re-seeded first:
-#   silent    the product with "/s", from its start to its exit;
-#   floor     bench/win32's floor: one enumeration through Module1::EnumRegValues, one
-#             Module1::DeletionRefusal per trace key and four Module1::DeleteRegValue per stale
-#             name (its PrinterPorts, DevModes2 and DevModePerUser values, then its device),
-#             from its start to its exit;
-#   preview   with no WMI printer, so that all 32767 names are stale: "/l" with its standard
-#             output written to a file, against "/s" on the same key;
+#   silent    the product with "/s", from its start to its exit: every key must then hold the
+#             16384 live printers' values only;
+#   floor     bench/win32's floor: one enumeration of Devices through Module1::EnumRegValues,
+#             the four trace keys read once each (inventory::PrinterTraces::Read), one
+#             Module1::DeletionRefusal per trace key, then one Module1::DeleteRegValue per value
+#             to delete: four per stale device (PrinterPorts, DevModes2, DevModePerUser, then
+#             Devices), two per printer of which only traces are left (DevModes2,
+#             DevModePerUser), from its start to its exit; the same values must be left;
+#   preview   with no WMI printer, so that all 32767 devices are stale, and none of the other
+#             names (with 32767 stale devices the list has no room for them: a run would leave
+#             them for the next): "/l" with its standard output written to a file, against "/s"
+#             on the same key;
 #   window    the product started interactively, until its window shows lstRegedit with
 #             32767 entries and lstWMI with 16384;
 #   confirm   the same with no WMI printer, so that all 32767 names are stale: from pressing
 #             "Lancer nettoyage" to the confirmation on the screen, and how many names it lists;
 # and, to say where the time goes, the window start-up with: both sources empty (start-up
 # alone), the printers only, the printers only with the double's log turned off (its path
-# taken by a folder), the registry only, and 32767 entries in both lists.
+# taken by a folder), the registry only, and 32767 entries in both lists. The window cases are
+# seeded with the devices only, as before: start-up reads the Devices key alone, and with every
+# device stale the confirmation has no room for the other names.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,6 +52,11 @@ if [ -n "${BASELINE_EXE:-}" ]; then baseline=$(realpath "$BASELINE_EXE"); fi
 readonly registry_count=32767
 readonly printer_count=16384
 readonly live_count=$(((registry_count + 1) / 2))
+readonly stale_count=$((registry_count - live_count))
+# BenchSeedDevices seeds as many printers of which only traces are left as stale devices.
+readonly orphan_count=$stale_count
+# What "/s" deletes in the main case: four values per stale device, two per other name.
+readonly silent_deleted=$((4 * stale_count + 2 * orphan_count))
 
 root=$(mktemp -d /tmp/bench-wine.XXXXXX)
 cleanup() {
@@ -77,22 +94,33 @@ run_program() {
   echo "$output"
 }
 
+# seed REGISTRY_COUNT PRINTER_COUNT [no-orphans]: with "no-orphans", the devices alone.
 seed() {
   rm -rf "$work/wmi-double.log"
-  run_program "$bin/BenchSeedDevices.exe" seed "$1" "$2" "$PRINTER_CLEANUP_WMI_DOUBLE" >/dev/null
+  run_program "$bin/BenchSeedDevices.exe" seed "$1" "$2" "$PRINTER_CLEANUP_WMI_DOUBLE" ${3:+"$3"} >/dev/null
 }
 
+# The values under PrinterPorts, DevModes2, DevModePerUser and Devices, in that order.
 device_count() { run_program "$bin/BenchSeedDevices.exe" count | tr -d '\r'; }
 
 # The value of KEY=... in the driver's output.
 field() { grep "^$1=" <<<"$2" | head -n 1 | cut -d= -f2 | tr -d '\r'; }
 
-# The four keys must hold this many values each: each device with its traces.
+# expect_devices "PRINTERPORTS DEVMODES2 DEVMODEPERUSER DEVICES" WHAT: the values each key must
+# hold, in that order; a single number for all four.
 expect_devices() {
-  local left
+  local left expected=$1
+  [[ $expected == *" "* ]] || expected="$1 $1 $1 $1"
   left=$(device_count)
-  [ "$left" = "$1 $1 $1 $1 " ] || { echo "$2: $left values left under the four keys, expected $1 in each" >&2; exit 1; }
+  [ "$left" = "$expected " ] || {
+    echo "$2: $left values left under PrinterPorts, DevModes2, DevModePerUser and Devices, expected $expected" >&2
+    exit 1
+  }
 }
+
+# The values under the four keys, added up.
+value_total() { device_count | tr ' ' '\n' | awk '{ total += $1 } END { print total }'; }
+readonly seeded_total=$((4 * registry_count + 2 * orphan_count))
 
 declare -A samples
 record() { samples[$1]+="$2 "; }
@@ -114,6 +142,7 @@ for run in $(seq "$runs"); do
   echo "run $run of $runs" >&2
 
   seed $registry_count $printer_count
+  expect_devices "$registry_count $((registry_count + orphan_count)) $((registry_count + orphan_count)) $registry_count" "seeding"
   output=$(run_program "$bin/BenchDriver.exe" run "$bin/NettoyageImprimantes.exe" /s)
   [ "$(field exit_code "$output")" = 0 ] || { echo "the silent run failed: $output" >&2; exit 1; }
   expect_devices $live_count "silent run"
@@ -124,6 +153,7 @@ for run in $(seq "$runs"); do
     output=$(run_program "$bin/BenchDriver.exe" run "$baseline" /s)
     [ "$(field exit_code "$output")" = 0 ] || { echo "the baseline's silent run failed: $output" >&2; exit 1; }
     record baseline "$(field elapsed_ms "$output")"
+    record baseline.deleted "$((seeded_total - $(value_total)))"
   fi
 
   seed $registry_count $printer_count
@@ -131,10 +161,12 @@ for run in $(seq "$runs"); do
   expect_devices $live_count "floor"
   record floor "$(field elapsed_ms "$output")"
   floor_line=$(grep '^enumerated' <<<"$output" | tr -d '\r' || true)
+  [[ $floor_line == *", $silent_deleted values:"* ]] || { echo "the floor did not delete $silent_deleted values: $floor_line" >&2; exit 1; }
   record floor.enumeration "$(sed -E 's/.*enumeration ([0-9]+) ms.*/\1/' <<<"$floor_line")"
+  record floor.reading "$(sed -E 's/.*trace reading ([0-9]+) ms.*/\1/' <<<"$floor_line")"
   record floor.deletions "$(sed -E 's/.*deletions ([0-9]+) ms.*/\1/' <<<"$floor_line")"
 
-  seed $registry_count 0
+  seed $registry_count 0 no-orphans
   output=$(run_program "$bin/BenchDriver.exe" run-to "Z:${work//\//\\}\\listing.txt" "$bin/NettoyageImprimantes.exe" /l)
   [ "$(field exit_code "$output")" = 3 ] || { echo "the preview failed: $output" >&2; exit 1; }
   [ "$(grep -c . "$work/listing.txt")" = $registry_count ] || { echo "the preview did not list every name" >&2; exit 1; }
@@ -145,11 +177,11 @@ for run in $(seq "$runs"); do
   expect_devices 0 "silent run, every name stale"
   record silent.all "$(field elapsed_ms "$output")"
 
-  seed $registry_count $printer_count
+  seed $registry_count $printer_count no-orphans
   window_case window $registry_count $printer_count
   expect_devices $registry_count "interactive start-up"
 
-  seed $registry_count 0
+  seed $registry_count 0 no-orphans
   window_case all.stale $registry_count 0 confirm
   expect_devices $registry_count "confirmation answered No"
 
@@ -160,9 +192,9 @@ for run in $(seq "$runs"); do
   seed 0 $printer_count
   mkdir "$work/wmi-double.log"
   window_case startup.printers.nolog 0 $printer_count
-  seed $registry_count 0
+  seed $registry_count 0 no-orphans
   window_case startup.registry $registry_count 0
-  seed $registry_count $registry_count
+  seed $registry_count $registry_count no-orphans
   window_case startup.full $registry_count $registry_count
 done
 
@@ -172,13 +204,17 @@ report() { printf '%-58s %8s %-5s (runs: %s)\n' "$1" "$(median "${samples[$2]}")
 
 echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version 2>/dev/null)"
-echo "Devices key: $registry_count values; WMI double: $printer_count printers; spooler: $spooler_count printers; stale: $((registry_count - live_count)); medians of $runs runs"
+echo "Devices key: $registry_count values; WMI double: $printer_count printers; spooler: $spooler_count printers; stale devices: $stale_count; printers of which only traces are left: $orphan_count; medians of $runs runs"
 echo
 report '"/s" run, start to exit' silent
-report 'floor (enumeration + deletions), start to exit' floor
+report 'floor (enumeration, trace keys, deletions), start to exit' floor
 report '  of which one enumeration (Module1::EnumRegValues)' floor.enumeration
-report "  of which $((registry_count - live_count)) stale names' four deletions (Module1::DeleteRegValue)" floor.deletions
-if [ -n "$baseline" ]; then report "\"/s\" run of $baseline, start to exit" baseline; fi
+report '  of which the four trace keys read, what to delete found' floor.reading
+report "  of which $silent_deleted deletions (Module1::DeleteRegValue)" floor.deletions
+if [ -n "$baseline" ]; then
+  report "\"/s\" run of $baseline, start to exit" baseline
+  report '  values it deleted' baseline.deleted values
+fi
 report "\"/l\" run, $registry_count stale names listed to a file" preview
 report "\"/s\" run on the same key, $registry_count stale names deleted" silent.all
 report 'interactive start-up: both lists filled' window
@@ -199,12 +235,12 @@ report '    scrolling lstRegedit to its end and repainting' startup.full.scroll
 echo
 silent=$(median "${samples[silent]}")
 floor=$(median "${samples[floor]}")
-awk -v s="$silent" -v f="$floor" 'BEGIN { printf "ratio \"/s\" / floor: %.2f (goal: at most 1.5)\n", s / f }'
-stale_count=$((registry_count - live_count))
-awk -v s="$silent" -v n="$stale_count" 'BEGIN { printf "\"/s\" per stale name (its four values): %.0f us\n", s * 1000 / n }'
+awk -v s="$silent" -v f="$floor" 'BEGIN { printf "ratio \"/s\" / floor: %.2f (goal: at most 1.25)\n", s / f }'
+awk -v s="$silent" -v n="$silent_deleted" \
+  'BEGIN { printf "\"/s\" per value deleted (%d: four per stale device, two per other name): %.0f us\n", n, s * 1000 / n }'
 if [ -n "$baseline" ]; then
-  awk -v s="$(median "${samples[baseline]}")" -v n="$stale_count" \
-    'BEGIN { printf "baseline \"/s\" per stale name (the values it deletes): %.0f us\n", s * 1000 / n }'
+  awk -v s="$(median "${samples[baseline]}")" -v n="$(median "${samples[baseline.deleted]}")" \
+    'BEGIN { printf "baseline \"/s\" per value it deleted (%d, same runs, same key): %.0f us\n", n, s * 1000 / n }'
 fi
 preview=$(median "${samples[preview]}")
 silent_all=$(median "${samples[silent.all]}")
