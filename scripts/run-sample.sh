@@ -2,7 +2,8 @@
 # Runs the real program under Wine on a sample: a throwaway Wine prefix whose Devices key
 # lists a few installed and a few stale printer devices (samples/printers.txt), each with its
 # twin under PrinterPorts and its printing preferences under DevModes2 and DevModePerUser as
-# Windows writes them, and the WMI test double reporting the installed ones.
+# Windows writes them, a printer that is gone of which only those three values are left, and
+# the WMI test double reporting the installed ones.
 #
 #   run-sample.sh       the window: on your display when DISPLAY is set (press "Lancer
 #                       nettoyage", read the list, answer Yes or No); without a display, a
@@ -95,10 +96,12 @@ fi
 # The sample: the four keys (replaced whole) and the WMI double's configuration.
 installed=()
 registered=()
+traced=()  # values under PrinterPorts, DevModes2 and DevModePerUser only
 while IFS= read -r line; do
   case "$line" in
     installed\ *) installed+=("${line#installed }"); registered+=("${line#installed }") ;;
     stale\ *) registered+=("${line#stale }") ;;
+    traces\ *) traced+=("${line#traces }") ;;
   esac
 done <samples/printers.txt
 
@@ -119,7 +122,9 @@ reg_file=$work/devices.reg
   for key in "$devices_key" "$ports_key" "$devmodes_key" "$per_user_key"; do
     printf '\r\n[-%s]\r\n\r\n[%s]\r\n' "$key" "$key"
     port=0
-    for name in "${registered[@]}"; do
+    names=("${registered[@]}")
+    if [ "$key" != "$devices_key" ]; then names+=("${traced[@]}"); fi
+    for name in "${names[@]}"; do
       escaped=${name//\\/\\\\}
       escaped=${escaped//\"/\\\"}
       # A device: driver, port; its twin: the same and the two time-outs; its preferences.
