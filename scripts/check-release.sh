@@ -159,16 +159,27 @@ if only_signature_differs "$first/NettoyageImprimantes.exe" "$signed/NettoyageIm
 else
   fail "signing changed more than the signature"
 fi
+# sample_cleaned LOG INSTALLED: the sample run in LOG ran the signed .exe and left exactly the
+# four values (Devices, PrinterPorts, DevModes2, DevModePerUser) of INSTALLED printers.
+sample_cleaned() {
+  local left
+  left=$(sed -n '/^The four keys after/,/^$/p' "$1" | grep -c '^    "' || true)
+  grep -qxF "Program: $signed/NettoyageImprimantes.exe" "$1" && [ "$left" = $((4 * $2)) ]
+}
 if env -u DISPLAY SAMPLE_EXE="$signed/NettoyageImprimantes.exe" BUILD_DIR="$work/double" SAMPLE_TIMED_RUNS=0 \
      bash "$first/src/scripts/run-sample.sh" /s >"$work/sample.log" 2>&1; then
   installed=$(grep -c '^installed ' "$first/src/samples/printers.txt")
-  # Each installed printer keeps its four values (Devices, PrinterPorts, DevModes2, DevModePerUser).
-  left=$(sed -n '/^The four keys after/,/^$/p' "$work/sample.log" | grep -c '^    "' || true)
-  if grep -qxF "Program: $signed/NettoyageImprimantes.exe" "$work/sample.log" && [ "$left" = $((4 * installed)) ]; then
+  if sample_cleaned "$work/sample.log" "$installed"; then
     pass "the signed .exe cleans the sample under Wine (the $installed installed printers' four values left)"
   else
     cat "$work/sample.log"
-    fail "the sample run did not run the signed .exe, or left $left values instead of $((4 * installed))"
+    fail "the sample run did not run the signed .exe, or did not leave the $installed installed printers' four values"
+  fi
+  # The comparison itself: the same run, given one installed printer fewer, must not pass.
+  if sample_cleaned "$work/sample.log" $((installed - 1)); then
+    fail "a sample run compared with a wrong count of installed printers passed: the values left are not counted"
+  else
+    pass "a sample run compared with a wrong count of installed printers fails"
   fi
 else
   cat "$work/sample.log"
