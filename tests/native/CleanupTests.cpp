@@ -62,11 +62,6 @@ class Session : public ProgramStart {
   }
 
   std::vector<std::wstring> Suppr() const { return form->lstSuppr.Items(); }
-  std::vector<std::wstring> DeletedNames() const {
-    std::vector<std::wstring> names;
-    for (const auto& call : registry.CallsOf(FakeRegistry::CallKind::Delete)) names.push_back(call.name);
-    return names;
-  }
   std::size_t WriteOpens() const {
     std::size_t opens = 0;
     for (const auto& call : registry.CallsOf(FakeRegistry::CallKind::Open)) {

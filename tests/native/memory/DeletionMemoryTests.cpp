@@ -23,37 +23,20 @@ struct Exempt {
 // The in-memory registry, which arms the failing allocations once it has deleted a value.
 class ArmingRegistry final : public registry::RegistryApi {
  public:
-  registry::RegStatus OpenKey(registry::RegRootKey root, const std::wstring& path, std::uint32_t options,
-                              std::uint32_t access, registry::RegKeyHandle& key) override {
-    const Exempt e;
-    return fake.OpenKey(root, path, options, access, key);
-  }
-  registry::RegStatus EnumValue(registry::RegKeyHandle key, std::uint32_t index, wchar_t* name, std::uint32_t& length,
-                                std::uint32_t& type, std::uint32_t& size) override {
-    const Exempt e;
-    return fake.EnumValue(key, index, name, length, type, size);
-  }
-  registry::RegStatus QueryValue(registry::RegKeyHandle key, const std::wstring& name) override {
-    const Exempt e;
-    return fake.QueryValue(key, name);
-  }
-  registry::RegStatus DeleteValue(registry::RegKeyHandle key, const std::wstring& name) override {
-    const Exempt e;
-    const registry::RegStatus status = fake.DeleteValue(key, name);
+  using Status = registry::RegStatus;
+  using Key = registry::RegKeyHandle;
+  Status OpenKey(registry::RegRootKey root, const std::wstring& path, std::uint32_t options, std::uint32_t access,
+                 Key& key) override { return Exempt(), fake.OpenKey(root, path, options, access, key); }
+  Status EnumValue(Key key, std::uint32_t index, wchar_t* name, std::uint32_t& length, std::uint32_t& type,
+                   std::uint32_t& size) override { return Exempt(), fake.EnumValue(key, index, name, length, type, size); }
+  Status QueryValue(Key key, const std::wstring& name) override { return Exempt(), fake.QueryValue(key, name); }
+  Status CloseKey(Key key) override { return Exempt(), fake.CloseKey(key); }
+  std::wstring ComparisonKey(const std::wstring& name) override { return Exempt(), fake.ComparisonKey(name); }
+  std::wstring StatusText(Status status) override { return Exempt(), fake.StatusText(status); }
+  Status DeleteValue(Key key, const std::wstring& name) override {
+    const Status status = (Exempt(), fake.DeleteValue(key, name));
     armed = armed || status == 0;
     return status;
-  }
-  registry::RegStatus CloseKey(registry::RegKeyHandle key) override {
-    const Exempt e;
-    return fake.CloseKey(key);
-  }
-  std::wstring ComparisonKey(const std::wstring& name) override {
-    const Exempt e;
-    return fake.ComparisonKey(name);
-  }
-  std::wstring StatusText(registry::RegStatus status) override {
-    const Exempt e;
-    return fake.StatusText(status);
   }
   FakeRegistry fake;
 };
