@@ -114,14 +114,6 @@ void ExpectValuesKeptWithTheirData(const std::vector<DeviceValue>& values, const
   }
 }
 
-// Presses the message box's button and waits until the box is gone.
-void Dismiss(HWND box, int buttonId) {
-  wine_test::PressMessageBoxButton(box, buttonId);
-  const ULONGLONG deadline = GetTickCount64() + kWaitMilliseconds;
-  while (IsWindow(box) && GetTickCount64() < deadline) Sleep(20);
-  EXPECT_FALSE(IsWindow(box)) << "the message box stayed after its button was pressed";
-}
-
 // An interactive run up to the shown window; closes it with "Sortir" after `inspect`.
 template <typename Inspect>
 void WithWindow(const ProductProcess::Environment& environment, Inspect inspect) {
@@ -160,7 +152,7 @@ TEST(UnusualDeviceNames, EveryUnusualNameIsListedInLstRegeditExactlyAsTheRegistr
     const HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
     ASSERT_NE(box, nullptr) << "Lancer nettoyage showed no message";
     EXPECT_EQ(wine_test::MessageBoxText(box), kNothingStale);
-    Dismiss(box, IDOK);
+    wine_test::PressMessageBoxButton(box, IDOK);
     EXPECT_TRUE(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)).empty());
   });
   EXPECT_EQ(wine_test::ValueNames(kDevicesPath), enumerated);
@@ -193,7 +185,7 @@ TEST(UnusualDeviceNames, SilentModeDeletesExactlyTheStaleUnusualNamesAndKeepsEve
       // then lists the names before it and counts the others.
       const std::wstring text = wine_test::MessageBoxText(box);
       EXPECT_EQ(text, Confirmation(staleInListOrder, wine_test::NamesShown(text, staleInListOrder)));
-      Dismiss(box, IDNO);
+      wine_test::PressMessageBoxButton(box, IDNO);
       EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), staleInListOrder);
     });
     EXPECT_EQ(wine_test::ValueNames(kDevicesPath), enumerated) << "answering No changed the key";

@@ -258,6 +258,19 @@ void PressMessageBoxButton(HWND box, int buttonId) {
   HWND button = GetDlgItem(box, buttonId);
   ASSERT_NE(button, nullptr) << "the message box has no button " << buttonId;
   Press(button);
+  if (!WaitUntilGone(box, kBoxGoneMilliseconds)) {
+    ADD_FAILURE() << "the message box " << testing::PrintToString(WindowText(box)) << " was still up "
+                  << kBoxGoneMilliseconds / 1000 << " s after its button " << buttonId << " was pressed";
+  }
+}
+
+bool WaitUntilGone(HWND window, DWORD milliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  while (IsWindow(window) && IsWindowVisible(window)) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(kPollMilliseconds);
+  }
+  return true;
 }
 
 std::vector<std::wstring> ListBoxItems(HWND listBox) {

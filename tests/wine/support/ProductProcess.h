@@ -99,8 +99,16 @@ class RedirectedOutput {
  private:
   std::wstring path_;
 };
-// Presses the message box's button with this id (IDYES, IDNO, IDOK).
+// Presses the message box's button with this id (IDYES, IDNO, IDOK), then waits until the box
+// is gone (WaitUntilGone, up to kBoxGoneMilliseconds; a failure if it stays). The press is
+// posted: the box stays on the screen until the program takes it, and for a moment while it
+// closes, and a look for the next box by its title could meanwhile find this one, whose
+// buttons go before it does. OK on a program's last box: the box goes with the program.
+inline constexpr DWORD kBoxGoneMilliseconds = 15000;
 void PressMessageBoxButton(HWND box, int buttonId);
+// Waits until the window is gone: destroyed, or hidden (as a dialog is once answered, before it
+// is destroyed). True when it went within the time.
+bool WaitUntilGone(HWND window, DWORD milliseconds);
 // The entries of a list box, through LB_GETCOUNT and LB_GETTEXT.
 std::vector<std::wstring> ListBoxItems(HWND listBox);
 

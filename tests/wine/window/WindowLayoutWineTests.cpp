@@ -292,7 +292,6 @@ TEST(ConfirmationOnScreen, ShowsTheWholeListWhenItFitsOtherwiseTheFirstNamesAndH
     const RegistryExport before = ExportRegistry(HKEY_CURRENT_USER, L"HKCU", kDevicesKeyPath);
 
     PressMessageBoxButton(box, IDYES);
-    while (IsWindow(box)) Sleep(20);
     HWND done = product.WaitForMessageBox(kMessageBoxTitle, 120000);
     ASSERT_NE(done, nullptr) << "no last message";
     const std::wstring last = MessageBoxText(done);
