@@ -13,6 +13,23 @@ namespace wine_test {
 namespace {
 
 constexpr DWORD kPollMilliseconds = 50;
+// A program that crashes is held by Wine's debugger, frozen, with its windows still there: a
+// message sent to them would wait to the end of the test run. One that runs answers at once.
+constexpr UINT kAnswerMilliseconds = 10000;
+
+// The window's answer to the message, or `unanswered` when it cannot be sent (the window is
+// gone) or no answer comes in time, which is a failure.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT unanswered) {
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerMilliseconds, &answer)) {
+    return static_cast<LRESULT>(answer);
+  }
+  if (GetLastError() == ERROR_TIMEOUT) {
+    ADD_FAILURE() << "the program did not answer message 0x" << std::hex << message << std::dec << " within "
+                  << kAnswerMilliseconds / 1000 << " s: it hangs or crashed";
+  }
+  return unanswered;
+}
 
 struct WindowSearch {
   DWORD processId;
@@ -213,9 +230,9 @@ HWND ProductProcess::WaitForBox(const std::wstring& title, const std::wstring* t
 
 std::wstring WindowText(HWND window) {
   // WM_GETTEXT rather than GetWindowText: it reads another process's controls too.
-  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  const LRESULT length = Ask(window, WM_GETTEXTLENGTH, 0, 0, 0);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied = Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), 0);
   text.resize(static_cast<std::size_t>(copied));
   return text;
 }
@@ -275,11 +292,12 @@ bool WaitUntilGone(HWND window, DWORD milliseconds) {
 
 std::vector<std::wstring> ListBoxItems(HWND listBox) {
   std::vector<std::wstring> items;
-  const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+  const LRESULT count = Ask(listBox, LB_GETCOUNT, 0, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, i, 0);
+    const LRESULT length = Ask(listBox, LB_GETTEXTLEN, i, 0, LB_ERR);
+    if (length == LB_ERR) break;  // unanswered: the next would wait as long
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT copied = Ask(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()), LB_ERR);
     text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
     items.push_back(text);
   }

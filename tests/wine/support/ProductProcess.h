@@ -77,6 +77,9 @@ class ProductProcess {
   std::uintmax_t outputAtStart_ = 0;
 };
 
+// WindowText, MessageBoxText, ButtonTexts and ListBoxItems ask the program's windows and wait
+// at most 10 s for each answer: a program that crashed is held frozen by Wine's debugger, and
+// no answer is a failure of the test, not a wait to CTest's timeout.
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 // The text of a message box: its static control with id 0xFFFF.
