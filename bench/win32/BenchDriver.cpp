@@ -12,7 +12,7 @@
 //   BenchDriver confirm EXE REGEDIT_COUNT WMI_COUNT
 //     the same, then presses "Lancer nettoyage" and waits for the confirmation: prints
 //     confirm_ms, from the press to the box on the screen, and confirm_names, the stale names
-//     it lists; then answers No and closes the window.
+//     it lists; then answers No and, once the box is gone, closes the window.
 // The child inherits this process's environment (PRINTER_CLEANUP_WMI_DOUBLE among it).
 #include <windows.h>
 
@@ -143,6 +143,16 @@ bool Confirm(const Child& child, HWND window) {
   for (std::size_t at = text.find(L"\r\n\t-"); at != std::wstring::npos; at = text.find(L"\r\n\t-", at + 2)) ++lines;
   std::printf("confirm_ms=%.0f\nconfirm_names=%d\n", shown, lines);
   PostMessageW(GetDlgItem(box, IDNO), BM_CLICK, 0, 0);
+  // The window acts on no close request while its box is up: the caller's comes once the box
+  // is gone (hidden as it closes, then destroyed).
+  const Stopwatch closing;
+  while (IsWindow(box) && IsWindowVisible(box)) {
+    if (closing.Milliseconds() >= kTimeoutMilliseconds) {
+      std::fprintf(stderr, "the confirmation stayed up after No\n");
+      return false;
+    }
+    Sleep(1);
+  }
   return true;
 }
 
@@ -207,8 +217,6 @@ int Window(wchar_t** argv, bool confirm) {
     TerminateProcess(child.process, 1);
     return 1;
   }
-  // After No, the window takes the close request.
-  Sleep(confirm ? 200 : 0);
   PostMessageW(window, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(child.process, kTimeoutMilliseconds) != WAIT_OBJECT_0) TerminateProcess(child.process, 1);
   return 0;
