@@ -148,7 +148,9 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<MainWindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && IsWindowVisible(window) && WindowText(window) == kMainWindowCaption) {
+  // The error report bears the window's caption: a box (#32770) is not the window.
+  if (owner == search->processId && IsWindowVisible(window) && ClassName(window) != L"#32770" &&
+      WindowText(window) == kMainWindowCaption) {
     search->found = window;
     return FALSE;
   }
