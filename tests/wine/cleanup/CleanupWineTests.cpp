@@ -226,16 +226,6 @@ BoxView View(HWND box) {
   return view;
 }
 
-// Waits until the box is gone from the screen.
-bool WaitForBoxToClose(HWND box) {
-  const ULONGLONG deadline = GetTickCount64() + kWaitMilliseconds;
-  while (IsWindow(box) && IsWindowVisible(box)) {
-    if (GetTickCount64() > deadline) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
 // The product run with "/s" from its start to its end, looking for visible windows of its
 // process all along (ProductProcess would first wait for the process to be idle).
 struct WatchedRun {
@@ -417,7 +407,6 @@ TEST_F(CleanupOnWine, NothingStaleShowsTheInformationMessageWithOnlyOkAndTheWind
     EXPECT_EQ(view.icon, Icon::Information) << "shown: " << IconName(view.icon);
 
     wine_test::PressMessageBoxButton(box, IDOK);
-    ASSERT_TRUE(WaitForBoxToClose(box));
     EXPECT_TRUE(IsWindowVisible(window)) << "the window must stay open";
     EXPECT_TRUE(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)).empty());
     EXPECT_EQ(DevicesKey::Read(), before);
@@ -464,7 +453,6 @@ TEST_F(CleanupOnWine, StaleNamesAreConfirmedInAYesNoBoxWithTheExclamationIconAnd
     EXPECT_EQ(view.icon, Icon::Exclamation) << "shown: " << IconName(view.icon);
 
     wine_test::PressMessageBoxButton(box, IDNO);
-    ASSERT_TRUE(WaitForBoxToClose(box));
     wine_test::Press(GetDlgItem(window, control_ids::kCmdSortir));
     DWORD exitCode = 1;
     EXPECT_TRUE(product.WaitForExit(kWaitMilliseconds, exitCode));
@@ -477,12 +465,11 @@ TEST_F(CleanupOnWine, NoLeavesTheRegistryAndTheWindowAsTheyWereWithTheStaleNames
   ProductProcess product(L"", wmi.Environment());
   HWND window = PressLancer(product);
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstWMI)), served_);
-  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstRegedit)), wine_test::ValueNames(kDevicesPath));
   HWND box = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
   ASSERT_NE(box, nullptr);
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstWMI)), served_);
+  EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstRegedit)), wine_test::ValueNames(kDevicesPath));
   wine_test::PressMessageBoxButton(box, IDNO);
-  ASSERT_TRUE(WaitForBoxToClose(box));
 
   // Nothing follows the No: no other message, the window stays with the names listed.
   EXPECT_EQ(product.WaitForMessageBox(wine_test::kMessageBoxTitle, 500), nullptr);
@@ -498,7 +485,6 @@ TEST_F(CleanupOnWine, NoLeavesTheRegistryAndTheWindowAsTheyWereWithTheStaleNames
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(wine_test::MessageBoxText(box), Confirmation(StaleInRegistryOrder(), orphans_));
   wine_test::PressMessageBoxButton(box, IDNO);
-  ASSERT_TRUE(WaitForBoxToClose(box));
   EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstSuppr)), Listed());
   EXPECT_EQ(DevicesKey::Read(), before);
 
@@ -519,7 +505,6 @@ TEST_F(CleanupOnWine, YesRemovesExactlyTheStaleValuesReportsAndEndsWithExitCodeZ
     ASSERT_NE(box, nullptr);
     ASSERT_EQ(wine_test::MessageBoxText(box), Confirmation(stale, orphans_));
     wine_test::PressMessageBoxButton(box, IDYES);
-    ASSERT_TRUE(WaitForBoxToClose(box));
 
     HWND done = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
     ASSERT_NE(done, nullptr) << "no completion message";
@@ -729,7 +714,6 @@ class LiveValuesOnWine : public testing::Test {
     EXPECT_EQ(wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstWMI)), printers) << "WMI's answer alone";
     lstRegedit_ = wine_test::ListBoxItems(GetDlgItem(window, control_ids::kLstRegedit));
     wine_test::PressMessageBoxButton(box, IDYES);
-    ASSERT_TRUE(WaitForBoxToClose(box));
     HWND done = product.WaitForMessageBox(wine_test::kMessageBoxTitle, kWaitMilliseconds);
     ASSERT_NE(done, nullptr) << "no completion message";
     EXPECT_EQ(wine_test::MessageBoxText(done), lastMessage_);

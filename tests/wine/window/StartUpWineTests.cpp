@@ -162,7 +162,10 @@ TEST_F(StartUp, AnAnswerPastTheDeadlineLeavesTheWindowAnsweringMessagesAndActing
   ProductProcess product(L"/s", late.Environment(), false, ProductProcess::Launch::Direct, kShortDeadlineProgram);
   HWND report = product.WaitForMessageBox(error_report::kTitle, kStartTimeout);
   ASSERT_NE(report, nullptr) << "no report at the deadline";
-  HWND window = FindWindowW(L"NettoyageImprimantes.Form1", nullptr);  // hidden: a silent run
+  HWND window = nullptr;  // hidden: a silent run
+  for (HWND own : product.TopLevelWindows()) {
+    if (ClassName(own) == L"NettoyageImprimantes.Form1") window = own;
+  }
   ASSERT_NE(window, nullptr);
   DWORD_PTR ignored = 0;
   bool answered = false;
@@ -172,10 +175,11 @@ TEST_F(StartUp, AnAnswerPastTheDeadlineLeavesTheWindowAnsweringMessagesAndActing
   EXPECT_TRUE(answered) << "the window stopped answering";
   // Sent, not posted: acted on at once if at all. Neither button's command nor a close request.
   for (const int button : {control_ids::kCmdLancer, control_ids::kCmdSortir}) {
-    SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                        reinterpret_cast<LPARAM>(GetDlgItem(window, button)), SMTO_NORMAL, 1000, &ignored);
+    EXPECT_NE(SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(GetDlgItem(window, button)), SMTO_NORMAL, 1000, &ignored), 0)
+        << "not answered";
   }
-  SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 1000, &ignored);
+  EXPECT_NE(SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 1000, &ignored), 0) << "not answered";
   EXPECT_TRUE(IsWindow(window)) << "a command or a close request was acted on";
   EXPECT_EQ(product.VisibleWindows(), std::vector<HWND>{report}) << "a command was acted on";
   PressMessageBoxButton(report, IDOK);
