@@ -115,17 +115,4 @@ RegStatus Module1::DeletionRefusal(RegRootKey root, const std::wstring& keyPath)
   return kErrorSuccess;
 }
 
-Module1::Presence Module1::RegValuePresence(RegRootKey root, const std::wstring& keyPath,
-                                            const std::wstring& valueName) {
-  if (!IsExactlyAddressable(valueName)) return Presence::Unknown;
-  RegKeyHandle key = 0;
-  const RegStatus opened = api_.OpenKey(root, keyPath, 0, kKeyQueryValue, key);
-  if (opened == kErrorFileNotFound) return Presence::NotThere;
-  if (opened != kErrorSuccess) return Presence::Unknown;
-  OpenKeyGuard closeOnReturn(api_, key);
-  const RegStatus status = api_.QueryValue(key, valueName);
-  if (status == kErrorFileNotFound) return Presence::NotThere;
-  return status == kErrorSuccess ? Presence::There : Presence::Unknown;
-}
-
 }  // namespace registry

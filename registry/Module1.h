@@ -73,11 +73,6 @@ class Module1 {
   // the status of the refused open.
   RegStatus DeletionRefusal(RegRootKey root, const std::wstring& keyPath);
 
-  // Whether the value valueName is under root\keyPath, by reading it: a missing key or value
-  // is NotThere; a key that cannot be read, or a name that cannot be given exactly, Unknown.
-  enum class Presence { There, NotThere, Unknown };
-  Presence RegValuePresence(RegRootKey root, const std::wstring& keyPath, const std::wstring& valueName);
-
  private:
   RegistryApi& api_;
 };

@@ -19,7 +19,6 @@ inline constexpr RegStatus kErrorNoMoreItems = 259;
 inline constexpr RegRootKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr std::uint32_t kKeyRead = 0x20019;   // read control, query values, enumerate subkeys, notify
 inline constexpr std::uint32_t kKeySetValue = 0x0002;    // set and delete values: all a deletion needs
-inline constexpr std::uint32_t kKeyQueryValue = 0x0001;  // read one value
 
 class RegistryApi {
  public:
@@ -35,10 +34,6 @@ class RegistryApi {
   virtual RegStatus EnumValue(RegKeyHandle key, std::uint32_t index, wchar_t* name,
                               std::uint32_t& nameLength, std::uint32_t& type,
                               std::uint32_t& dataSize) = 0;
-
-  // RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr): whether the value is
-  // there (0) or not (ERROR_FILE_NOT_FOUND), reading nothing of it.
-  virtual RegStatus QueryValue(RegKeyHandle key, const std::wstring& name) = 0;
 
   // RegDeleteValueW(key, name); the empty name is the key's default value.
   virtual RegStatus DeleteValue(RegKeyHandle key, const std::wstring& name) = 0;

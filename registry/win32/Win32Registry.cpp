@@ -40,10 +40,6 @@ RegStatus Win32Registry::EnumValue(RegKeyHandle key, std::uint32_t index, wchar_
   return status;
 }
 
-RegStatus Win32Registry::QueryValue(RegKeyHandle key, const std::wstring& name) {
-  return RegQueryValueExW(KeyHandle(key), name.c_str(), nullptr, nullptr, nullptr, nullptr);
-}
-
 RegStatus Win32Registry::DeleteValue(RegKeyHandle key, const std::wstring& name) {
   return RegDeleteValueW(KeyHandle(key), name.c_str());
 }

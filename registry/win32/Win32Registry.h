@@ -11,7 +11,6 @@ class Win32Registry final : public RegistryApi {
   RegStatus EnumValue(RegKeyHandle key, std::uint32_t index, wchar_t* name,
                       std::uint32_t& nameLength, std::uint32_t& type,
                       std::uint32_t& dataSize) override;
-  RegStatus QueryValue(RegKeyHandle key, const std::wstring& name) override;
   RegStatus DeleteValue(RegKeyHandle key, const std::wstring& name) override;
   RegStatus CloseKey(RegKeyHandle key) override;
   std::wstring ComparisonKey(const std::wstring& valueName) override;

@@ -226,9 +226,6 @@ class ScriptedRegistry final : public registry::RegistryApi {
 
   std::wstring StatusText(registry::RegStatus) override { return {}; }
   std::wstring ComparisonKey(const std::wstring& name) override { return name; }
-  registry::RegStatus QueryValue(registry::RegKeyHandle, const std::wstring&) override {
-    Diverged("a deletion read a value");
-  }
 
   registry::RegStatus CloseKey(registry::RegKeyHandle key) override {
     Call call;

@@ -29,7 +29,6 @@ class ArmingRegistry final : public registry::RegistryApi {
                  Key& key) override { return Exempt(), fake.OpenKey(root, path, options, access, key); }
   Status EnumValue(Key key, std::uint32_t index, wchar_t* name, std::uint32_t& length, std::uint32_t& type,
                    std::uint32_t& size) override { return Exempt(), fake.EnumValue(key, index, name, length, type, size); }
-  Status QueryValue(Key key, const std::wstring& name) override { return Exempt(), fake.QueryValue(key, name); }
   Status CloseKey(Key key) override { return Exempt(), fake.CloseKey(key); }
   std::wstring ComparisonKey(const std::wstring& name) override { return Exempt(), fake.ComparisonKey(name); }
   std::wstring StatusText(Status status) override { return Exempt(), fake.StatusText(status); }

@@ -93,23 +93,6 @@ registry::RegStatus FakeRegistry::EnumValue(registry::RegKeyHandle key, std::uin
   return call.status;
 }
 
-registry::RegStatus FakeRegistry::QueryValue(registry::RegKeyHandle key, const std::wstring& name) {
-  Call call;
-  call.kind = CallKind::Query;
-  call.key = key;
-  call.name = name;
-  call.status = HandleRefusal(key, kKeyQueryValue);
-  if (call.status == 0) {
-    const std::vector<Value>& values = keys_[handles_.at(key).keyId];
-    const bool there = std::any_of(values.begin(), values.end(), [&](const Value& value) {
-      return ComparisonKey(value.name) == ComparisonKey(name);
-    });
-    call.status = there ? 0 : kFileNotFound;
-  }
-  calls_.push_back(call);
-  return call.status;
-}
-
 registry::RegStatus FakeRegistry::DeleteValue(registry::RegKeyHandle key, const std::wstring& name) {
   Call call;
   call.kind = CallKind::Delete;

@@ -36,7 +36,7 @@ class FakeRegistry final : public registry::RegistryApi {
     std::uint32_t type;
   };
 
-  enum class CallKind { Open, Enum, Query, Delete, Close };
+  enum class CallKind { Open, Enum, Delete, Close };
   struct Call {
     CallKind kind = CallKind::Open;
     registry::RegStatus status = 0;
@@ -48,7 +48,7 @@ class FakeRegistry final : public registry::RegistryApi {
     std::uint32_t index = 0;
     std::uint32_t bufferLength = 0;  // capacity the caller declared, for Enum
     std::uint32_t dataSizeIn = 0;    // data size the caller passed in, for Enum
-    std::wstring name;               // the value's name, for Query and Delete
+    std::wstring name;               // the value's name, for Delete
   };
 
   explicit FakeRegistry(Journal* journal = nullptr) : journal_(journal) {}
@@ -86,7 +86,6 @@ class FakeRegistry final : public registry::RegistryApi {
   registry::RegStatus EnumValue(registry::RegKeyHandle key, std::uint32_t index, wchar_t* name,
                                 std::uint32_t& nameLength, std::uint32_t& type,
                                 std::uint32_t& dataSize) override;
-  registry::RegStatus QueryValue(registry::RegKeyHandle key, const std::wstring& name) override;
   registry::RegStatus DeleteValue(registry::RegKeyHandle key, const std::wstring& name) override;
   registry::RegStatus CloseKey(registry::RegKeyHandle key) override;
   // "message <status>", so that tests see which status was described; no memory for it once

@@ -101,11 +101,14 @@ TEST(ProgramFile, ItsMessageTableGivesEachEventItsFrenchSentenceAroundItsInserti
   const std::wstring keys = L"des clés HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices, "
                            L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts, "
                            L"HKEY_CURRENT_USER\\Printers\\DevModes2 et HKEY_CURRENT_USER\\Printers\\DevModePerUser de l'utilisateur";
-  EXPECT_EQ(shown(1, {L"2", L"A\r\nB"}), L"Imprimantes obsolètes supprimées, avec leurs préférences d'impression, " + keys +
-                                             L", car aucune imprimante installée ne porte leur nom : 2.\r\nA\r\nB");
-  EXPECT_EQ(shown(2, {L"1", L"A", L"5", L"Accès refusé."}),
+  EXPECT_EQ(shown(1, {L"2", L"A\r\nB", L"1", L"C"}),
+            L"Imprimantes obsolètes supprimées, avec leurs préférences d'impression, " + keys +
+                L", car aucune imprimante installée ne porte leur nom : 2.\r\nA\r\nB\r\nImprimantes dont il ne restait que "
+                L"des traces (aucune valeur dans Devices), supprimées des trois autres clés : 1.\r\nC");
+  EXPECT_EQ(shown(2, {L"1", L"A", L"5", L"Accès refusé.", L"1", L"C"}),
             L"Imprimantes obsolètes que Windows a refusé de supprimer " + keys +
-                L", où elles sont toujours : 1.\r\nA\r\nErreur 5 : Accès refusé.\r\n"
+                L", où elles sont toujours : 1.\r\nA\r\nImprimantes dont il ne reste que des traces (aucune valeur "
+                L"dans Devices), toujours dans les trois autres clés : 1.\r\nC\r\nErreur 5 : Accès refusé.\r\n"
                 L"Vérifiez les autorisations de l'utilisateur sur ces clés.");
   EXPECT_EQ(shown(3, {L"Erreur d'exécution : X\r\nCode d'erreur : 0x00000005"}),
             L"Le nettoyage des imprimantes s'est arrêté sur une erreur, signalée à l'utilisateur par ce message :\r\n"
