@@ -1,7 +1,6 @@
 #pragma once
 // Form1, the program's one window, as logic: its three name lists, the SilentMode flag and
 // its event handlers. The Win32 window (app/win32) shows it and routes events to it.
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -60,8 +59,8 @@ class Form1 {
   struct SupprEntry {
     enum class Kind : std::uint8_t { Device, OrphansHeading, Orphan };
     Kind kind = Kind::Device;
-    // Per trace key, in inventory::kTraceKeyPaths order, as read when the list was made.
-    std::array<inventory::Presence, inventory::kTraceKeyPaths.size()> values{};
+    // Per trace key, as read when the list was made.
+    inventory::PrinterTraces::Values values{};
   };
 
   // What became of the deletions of one cleanup: indices into lstSuppr, in its order. A name is

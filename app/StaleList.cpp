@@ -8,8 +8,6 @@
 #include "app/Messages.h"
 #include "app/StaleNames.h"
 
-using inventory::Presence;
-
 void Form1::ListStaleNames() {
   lstSuppr.Clear();
   supprEntries_.clear();
@@ -28,31 +26,21 @@ void Form1::ListStaleNames() {
     const std::wstring& name = lstRegedit.List(i);
     if (!registry::IsExactlyAddressable(name) || spooler.Lists(name)) continue;
     const std::wstring key = module1_.ComparisonKey(name);
-    SupprEntry device;
-    for (std::size_t trace = 0; trace < device.values.size(); ++trace) device.values[trace] = traces.In(trace, key);
     // A stale spelling of an installed printer's name: Windows writes its Devices and
     // PrinterPorts values again in the printer's spelling, but never its preferences.
-    if (installed.contains(key)) {
-      device.values[inventory::kDevModes2Trace] = device.values[inventory::kDevModePerUserTrace] = Presence::NotThere;
-    }
-    AddToSuppr(name, device);
+    AddToSuppr(name, {SupprEntry::Kind::Device, traces.ToDelete(key, installed.contains(key))});
   }
 
   // A name with values beside Devices and none under it: a printer that is gone, unless an
   // installed printer or a device listed at start-up has its name in any spelling.
   bool headed = false;
-  for (const inventory::PrinterTraces::Name& trace : traces.NamesBesideDevices()) {
+  for (const inventory::PrinterTraces::Name& trace : traces.NamesWithoutDevice()) {
     // What the list cannot hold is left for the next run, once these are gone.
     if (lstSuppr.ListCount() >= NameList::kMaxCount - (headed ? 0 : 1)) break;
-    if (!registry::IsExactlyAddressable(trace.name) || traces.In(inventory::kDevicesTrace, trace.key) != Presence::NotThere ||
-        registered.contains(trace.key) || installed.contains(trace.key) || spooler.Lists(trace.name)) {
-      continue;
-    }
+    if (registered.contains(trace.key) || installed.contains(trace.key) || spooler.Lists(trace.name)) continue;
     if (!headed) AddToSuppr(messages::kOrphansHeading, {SupprEntry::Kind::OrphansHeading, {}});
     headed = true;
-    SupprEntry orphan{SupprEntry::Kind::Orphan, {}};
-    for (std::size_t t = 0; t < inventory::kDevicesTrace; ++t) orphan.values[t] = traces.In(t, trace.key);
-    AddToSuppr(trace.name, orphan);
+    AddToSuppr(trace.name, {SupprEntry::Kind::Orphan, traces.ToDelete(trace.key, false)});
   }
 }
 
@@ -86,11 +74,12 @@ inventory::SpoolerWitness Form1::AskSpooler() {
 
 void Form1::DropWhatTheSpoolerListsNow() {
   const inventory::SpoolerWitness spooler = AskSpooler();
+  const std::vector<std::int16_t> listed = SupprNameIndices();
   std::vector<std::int16_t> kept;
-  for (std::int16_t k : SupprNameIndices()) {
+  for (std::int16_t k : listed) {
     if (!spooler.Lists(lstSuppr.List(k))) kept.push_back(k);
   }
-  if (kept.size() == SupprNameIndices().size()) return;
+  if (kept.size() == listed.size()) return;
   const std::vector<std::wstring> names = lstSuppr.Items();
   const std::vector<SupprEntry> entries = supprEntries_;
   lstSuppr.Clear();

@@ -26,9 +26,8 @@ inline constexpr wchar_t kDevModePerUserKeyPath[] = L"Printers\\DevModePerUser";
 // still listed, and tried again, by the next run.
 inline constexpr std::array<const wchar_t*, 4> kTraceKeyPaths = {kPrinterPortsKeyPath, kDevModes2KeyPath,
                                                                  kDevModePerUserKeyPath, kDevicesKeyPath};
-// Their places in kTraceKeyPaths. The two preference keys hold what Windows never writes again
+// Places in kTraceKeyPaths. The two preference keys hold what Windows never writes again
 // for an installed printer.
-inline constexpr std::size_t kPrinterPortsTrace = 0;
 inline constexpr std::size_t kDevModes2Trace = 1;
 inline constexpr std::size_t kDevModePerUserTrace = 2;
 inline constexpr std::size_t kDevicesTrace = 3;

@@ -25,18 +25,26 @@ class PrinterTraces {
   // that key could not be read whole.
   Presence In(std::size_t trace, const std::wstring& nameKey) const;
 
+  // Per trace key, in kTraceKeyPaths order, whether a cleanup of the name of this comparison key
+  // has a value to delete there: each key's own, but an installed printer's preferences
+  // (ofInstalledPrinter: the name is an installed printer's, spelt otherwise), which Windows
+  // never writes again.
+  using Values = std::array<Presence, kTraceKeyPaths.size()>;
+  Values ToDelete(const std::wstring& nameKey, bool ofInstalledPrinter) const;
+
   struct Name {
     std::wstring name;  // as the first key that holds it spells it
     std::wstring key;   // its comparison key
   };
-  // Every name with a value under PrinterPorts, DevModes2 or DevModePerUser, once each as the
-  // registry compares names, in that order of the keys and then in the registry's.
-  const std::vector<Name>& NamesBesideDevices() const { return besideDevices_; }
+  // Every name with a value under PrinterPorts, DevModes2 or DevModePerUser and surely none
+  // under Devices, once each as the registry compares names, in that order of the keys and then
+  // in the registry's; only names the registry can be given exactly.
+  const std::vector<Name>& NamesWithoutDevice() const { return withoutDevice_; }
 
  private:
   std::array<std::unordered_set<std::wstring>, kTraceKeyPaths.size()> keys_;
   std::array<bool, kTraceKeyPaths.size()> readWhole_{};
-  std::vector<Name> besideDevices_;
+  std::vector<Name> withoutDevice_;
 };
 
 }  // namespace inventory

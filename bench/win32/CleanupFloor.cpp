@@ -1,25 +1,14 @@
 // The least a cleanup can cost: only the registry calls the cleanup must make, through the
-// product's own registry module, with the same comparisons of names. In order:
-//   - one Module1::EnumRegValues of the Devices key, as start-up fills lstRegedit;
-//   - the four trace keys read once each (inventory::PrinterTraces::Read: one
-//     Module1::ReadValueNames per key, one Module1::ComparisonKey per name), and the installed
-//     printers' names compared as the registry compares them;
-//   - one Module1::DeletionRefusal per trace key;
-//   - per stale device (a Devices name that no printer has exactly), one Module1::DeleteRegValue
-//     under each key that holds a value of its name: PrinterPorts, DevModes2, DevModePerUser,
-//     then Devices;
-//   - per printer of which only traces are left (a name beside Devices with no Devices value and
-//     no installed printer's name, in any letter case; as many as the cleanup's list holds after
-//     the stale devices and its heading), one Module1::DeleteRegValue under each of PrinterPorts,
-//     DevModes2 and DevModePerUser that holds a value of its name.
-// The printers are known in advance (bench/PrinterNames.h), as the WMI test double serves them
-// to the product; the spooler, which the registry does not hold, is not asked:
+// product's own registry module and its reading of the trace keys. One enumeration of the
+// Devices key, the four trace keys read once each, one check of each key's right to delete,
+// then one deletion per value to delete: each stale device's, the Devices value last, then each
+// orphan's, as many as the cleanup's list holds. The printers are known in advance
+// (bench/PrinterNames.h), as the WMI test double serves them to the product:
 //   BenchCleanupFloor REGISTRY_COUNT PRINTER_COUNT
 // Prints the names enumerated, the stale devices, orphans and values deleted, and the time spent
 // enumerating, reading the trace keys (with working out what to delete) and deleting.
 #include <windows.h>
 
-#include <array>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -36,10 +25,10 @@
 
 namespace {
 
-// One name to delete, and where its values are, per trace key in kTraceKeyPaths order.
+// One name to delete, and where its values are.
 struct Deletion {
   std::wstring name;
-  std::array<inventory::Presence, inventory::kTraceKeyPaths.size()> values{};
+  inventory::PrinterTraces::Values values;
 };
 
 }  // namespace
@@ -77,29 +66,13 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring& name = names[static_cast<std::size_t>(i)];
     if (!registry::IsExactlyAddressable(name)) continue;
     const std::wstring key = module1.ComparisonKey(name);
-    Deletion device{name, {}};
-    for (std::size_t t = 0; t < device.values.size(); ++t) device.values[t] = traces.In(t, key);
-    // An installed printer's preferences stay, in whatever spelling its stale device has.
-    if (installed.contains(key)) {
-      device.values[inventory::kDevModes2Trace] = device.values[inventory::kDevModePerUserTrace] =
-          inventory::Presence::NotThere;
-    }
-    deletions.push_back(std::move(device));
+    deletions.push_back({name, traces.ToDelete(key, installed.contains(key))});
   }
   const std::size_t devices = deletions.size();
   // The cleanup's list holds the stale devices, then a heading and the orphans, up to its limit.
-  const std::size_t listRoom = static_cast<std::size_t>(NameList::kMaxCount);
-  for (const inventory::PrinterTraces::Name& trace : traces.NamesBesideDevices()) {
-    if (deletions.size() + 1 >= listRoom) break;
-    if (!registry::IsExactlyAddressable(trace.name) ||
-        traces.In(inventory::kDevicesTrace, trace.key) != inventory::Presence::NotThere ||
-        installed.contains(trace.key)) {
-      continue;
-    }
-    Deletion orphan{trace.name, {}};
-    for (std::size_t t = 0; t < inventory::kDevicesTrace; ++t) orphan.values[t] = traces.In(t, trace.key);
-    orphan.values[inventory::kDevicesTrace] = inventory::Presence::NotThere;
-    deletions.push_back(std::move(orphan));
+  for (const inventory::PrinterTraces::Name& trace : traces.NamesWithoutDevice()) {
+    if (deletions.size() + 1 >= static_cast<std::size_t>(NameList::kMaxCount)) break;
+    if (!installed.contains(trace.key)) deletions.push_back({trace.name, traces.ToDelete(trace.key, false)});
   }
   QueryPerformanceCounter(&read);
 

@@ -3,10 +3,10 @@
 //     replaces the Devices key's values by REGISTRY_COUNT device names, each with its twin
 //     under PrinterPorts and its preferences under DevModes2 and DevModePerUser, and writes
 //     the WMI test double's configuration (CONFIG_PATH) so that it serves PRINTER_COUNT
-//     printers, every other registry name among them (bench/PrinterNames.h). Beside them, as
-//     many printers of which only traces are left as there are stale devices: names that are
-//     no device and no printer in any letter case, each with its preferences under DevModes2
-//     and DevModePerUser and nothing under Devices or PrinterPorts. "no-orphans" leaves those
+//     printers, every other registry name among them (bench/PrinterNames.h). Beside them, one
+//     printer of which only traces are left per other registry name: names that are no device
+//     and no printer in any letter case, each with its preferences under DevModes2 and
+//     DevModePerUser and nothing under Devices or PrinterPorts. "no-orphans" leaves those
 //     out, for a case whose stale devices alone fill the cleanup's list;
 //   BenchSeedDevices count
 //     prints the number of values under the PrinterPorts, DevModes2, DevModePerUser and
@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "bench/PrinterNames.h"
@@ -45,17 +44,9 @@ bool WriteDoubleConfiguration(const std::wstring& path, const std::vector<std::w
   return wrote && written == bytes.size();
 }
 
-// The stale devices: registry names that none of the double's printers has.
-std::size_t StaleCount(const bench::PrinterNameSet& names) {
-  const std::unordered_set<std::wstring> printers(names.printers.begin(), names.printers.end());
-  std::size_t stale = 0;
-  for (const std::wstring& name : names.registry) stale += printers.contains(name) ? 0 : 1;
-  return stale;
-}
-
 int Seed(std::size_t registryCount, std::size_t printerCount, const std::wstring& configPath, bool withOrphans) {
   const bench::PrinterNameSet names = bench::MakePrinterNames(registryCount, printerCount);
-  const std::vector<std::wstring> orphans = bench::MakeOrphanNames(withOrphans ? StaleCount(names) : 0);
+  const std::vector<std::wstring> orphans = bench::MakeOrphanNames(withOrphans ? bench::ExpectedStaleIndices(registryCount).size() : 0);
   // What Windows writes for a device: driver, port; for its twin, the time-outs too; for its
   // printing preferences, a DEVMODEW (110 UTF-16 units of zeros: its 220 bytes, no terminator).
   // A printer that is gone leaves its preferences only.
