@@ -41,18 +41,16 @@ class ArmingRegistry final : public registry::RegistryApi {
 };
 
 // Stand-ins that keep what they are told without asking for memory.
-struct ExitCodeOnly final : WindowSystem {
+struct Quiet final : WindowSystem, EventLog, StandardOutput, inventory::QuestionBudget {
   int MsgBox(const std::wstring&, const std::wstring&, int) override { return 7; }
   bool MsgBoxFitsOnScreen(const std::wstring&, int) override { return true; }
   void Unload() override {}
   void End() override {}
   void SetExitCode(int code) override { exitCode = code; }
-  int exitCode = -1;
-};
-struct Quiet final : EventLog, StandardOutput, inventory::QuestionBudget {
   void Write(Event, const std::vector<std::wstring>&) noexcept override {}
   void WriteLines(const std::vector<std::wstring>&) noexcept override {}
   void StartAnew() override {}
+  int exitCode = -1;
 };
 
 }  // namespace
@@ -76,9 +74,8 @@ TEST(DeletionMemory, NoMemoryAfterTheFirstDeletionStillEndsTheRunWithItsDeletion
     }
     FakePrinterSource printers({L"Active"});
     FakeSpooler spooler;
-    ExitCodeOnly window;
     Quiet quiet;
-    Form1 form(Form1Services{window, printers, spooler, quiet, registry, quiet, quiet}, StartModeOf(mode));
+    Form1 form(Form1Services{quiet, printers, spooler, quiet, registry, quiet, quiet}, StartModeOf(mode));
     bool raised = false;
     try {
       form.Form_Load();
@@ -89,7 +86,7 @@ TEST(DeletionMemory, NoMemoryAfterTheFirstDeletionStillEndsTheRunWithItsDeletion
     armed = false;
     EXPECT_FALSE(raised) << "the run ended on its failed allocation";
     EXPECT_TRUE(failedAllocations);
-    EXPECT_EQ(window.exitCode, 0);
+    EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(registry.fake.ValueNames(inventory::kDevicesRoot, inventory::kDevicesKeyPath),
               std::vector<std::wstring>{L"Active"});
     EXPECT_TRUE(registry.fake.ValueNames(inventory::kDevicesRoot, inventory::kDevModes2KeyPath).empty());

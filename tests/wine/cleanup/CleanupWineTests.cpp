@@ -264,12 +264,22 @@ std::vector<std::wstring> Changes(const RegistryState& before, const RegistrySta
   return wine_test::RegistryChanges(before, after);
 }
 
-// The removal of each of these values, named "key|name", as RegistryChanges words it, sorted.
-std::vector<std::wstring> Removals(const std::vector<std::wstring>& values) {
+// Each stale name's values under Devices, PrinterPorts, DevModes2 and DevModePerUser, but the
+// preferences of "brother hl-2030", which are the installed Brother's; each orphan's values
+// under the last three.
+std::vector<std::wstring> Removals(const std::vector<std::wstring>& staleNames, const std::vector<std::wstring>& orphans) {
   std::vector<std::wstring> removals;
-  for (const std::wstring& value : values) {
-    const std::size_t bar = value.find(L'|');
-    removals.push_back(L"value removed: HKCU\\" + value.substr(0, bar) + L" [" + value.substr(bar + 1) + L"]");
+  for (const std::wstring& name : staleNames) {
+    for (const std::wstring& key : {DevicesKey::ExportPath(), PrinterPortsKey::ExportPath(), DevModes2Key::ExportPath(),
+                                    DevModePerUserKey::ExportPath()}) {
+      const bool preferences = key == DevModes2Key::ExportPath() || key == DevModePerUserKey::ExportPath();
+      if (!preferences || name != L"brother hl-2030") removals.push_back(L"value removed: " + key + L" [" + name + L"]");
+    }
+  }
+  for (const std::wstring& name : orphans) {
+    for (const std::wstring& key : {PrinterPortsKey::ExportPath(), DevModes2Key::ExportPath(), DevModePerUserKey::ExportPath()}) {
+      removals.push_back(L"value removed: " + key + L" [" + name + L"]");
+    }
   }
   std::sort(removals.begin(), removals.end());
   return removals;
@@ -353,21 +363,7 @@ class CleanupOnWine : public testing::Test {
     listed.insert(listed.end(), orphans_.begin(), orphans_.end());
     return listed;
   }
-  // The values a cleanup removes: every stale device's four, but the installed Brother's
-  // preferences, and the orphans' three.
-  std::vector<std::wstring> RemovedValues(const std::vector<std::wstring>& stale) const {
-    std::vector<std::wstring> values;
-    for (const std::wstring& name : stale) {
-      values.insert(values.end(), {kDevicesPath + (L"|" + name), kPrinterPortsPath + (L"|" + name)});
-      if (name == L"brother hl-2030") continue;
-      values.insert(values.end(), {kDevModes2Path + (L"|" + name), kDevModePerUserPath + (L"|" + name)});
-    }
-    for (const std::wstring& name : orphans_) {
-      values.insert(values.end(), {kPrinterPortsPath + (L"|" + name), kDevModes2Path + (L"|" + name),
-                                   kDevModePerUserPath + (L"|" + name)});
-    }
-    return values;
-  }
+
 
   static constexpr wchar_t kConvertCountPath[] = L"Printers\\ConvertUserDevModesCount";
   DevicesKey devices_;
@@ -522,7 +518,7 @@ TEST_F(CleanupOnWine, YesRemovesExactlyTheStaleValuesReportsAndEndsWithExitCodeZ
   }
   const RegistryState after;
 
-  EXPECT_EQ(Changes(before, after), Removals(RemovedValues(stale)));
+  EXPECT_EQ(Changes(before, after), Removals(stale, orphans_));
   ExpectLiveValuesKeptByteForByte(devicesBefore);
 }
 
@@ -567,7 +563,7 @@ TEST_F(CleanupOnWine, PreviewListsWhatTheQuietRunThenRemovesAndWritesBothStarted
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_TRUE(run.windowsSeen.empty()) << testing::PrintToString(run.windowsSeen);
   EXPECT_EQ(deleted.Text(), lines) << "what the quiet run deleted";
-  EXPECT_EQ(Changes(before, after), Removals(RemovedValues(stale)));
+  EXPECT_EQ(Changes(before, after), Removals(stale, orphans_));
   ExpectLiveValuesKeptByteForByte(devicesBefore);
   std::wstring names;
   for (std::size_t k = 0; k < stale.size(); ++k) names += (k == 0 ? L"" : L"\r\n") + stale[k];

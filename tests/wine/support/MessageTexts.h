@@ -21,17 +21,16 @@ inline std::wstring Confirmation(const std::vector<std::wstring>& staleNames, st
   return L"Liste des imprimantes à supprimer : \r\n" + lines + L"\r\nVoulez-vous supprimer ces lignes maintenant ?";
 }
 
-// With the printers of which only traces are left, under their own heading.
+// With the printers of which only traces are left, under their heading, which takes the
+// header's place when only they are listed.
 inline std::wstring Confirmation(const std::vector<std::wstring>& staleNames,
                                  const std::vector<std::wstring>& orphans = {}) {
-  const std::wstring heading = L"Imprimantes dont il ne reste que des traces : ";
   std::wstring text = Confirmation(staleNames, staleNames.size());
   if (orphans.empty()) return text;
-  std::wstring lines = staleNames.empty() ? heading : L"\r\n" + heading;
+  std::wstring lines = L"Imprimantes dont il ne reste que des traces : ";
   for (const std::wstring& orphan : orphans) lines += L"\r\n\t-" + orphan;
   const std::size_t question = text.rfind(L"\r\n");
-  if (staleNames.empty()) return lines + text.substr(question);
-  return text.insert(question, lines);
+  return staleNames.empty() ? lines + text.substr(question) : text.insert(question, L"\r\n" + lines);
 }
 
 // How many names a confirmation of these stale names shows, read from its lines: all of them,
