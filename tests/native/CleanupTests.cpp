@@ -126,16 +126,25 @@ TEST(Cleanup, NothingStaleSaysSoInteractivelyAndDeletesNothing) {
     const char* what;
     std::vector<std::wstring> registryNames;
     std::vector<std::wstring> printerNames;
+    void (*afterStartUp)(FakeRegistry&) = [](FakeRegistry&) {};
   };
   const Case cases[] = {
       {"both lists empty", {}, {}},
       {"every registry name installed", {L"B", L"\\\\SERVER\\Queue", L"A"}, {L"A", L"B", L"\\\\SERVER\\Queue"}},
       {"a registry name listed twice, installed", {L"A", L"A"}, {L"A"}},
       {"no registry name, printers installed", {}, {L"A", L"B"}},
+      // Values beside Devices that may not be a printer's that is gone.
+      {"a name that cannot be given exactly", {}, {L"A"},
+       [](FakeRegistry& r) { r.AddValue(inventory::kDevicesRoot, kTraceKeys[1], std::wstring(L"A\0B", 3)); }},
+      {"Devices unreadable now", {}, {L"A"}, [](FakeRegistry& r) {
+         r.AddValue(inventory::kDevicesRoot, kTraceKeys[0], L"B");
+         r.RefuseAccess(inventory::kDevicesKeyPath, registry::kKeyRead);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Session session(c.registryNames, c.printerNames);
+    c.afterStartUp(session.registry);
     session.form->cmdLancer_Click();
     ASSERT_EQ(session.window.boxes.size(), 1u);
     EXPECT_EQ(session.window.boxes[0].text, kNothingStale);
@@ -335,7 +344,9 @@ TEST(Cleanup, YesTriesEveryNameThenReportsWhatWindowsRefusedAndEndsWithCodeTwo) 
     EXPECT_EQ(session.window.unloads, 1);
     EXPECT_EQ(session.window.ends, 1);
     ASSERT_EQ(session.eventLog.records.size(), c.gone.empty() ? 1u : 2u);
-    if (!c.gone.empty()) EXPECT_EQ(session.eventLog.records[0].strings.at(1), c.gone);
+    if (!c.gone.empty()) {
+      EXPECT_EQ(session.eventLog.records[0].strings.at(1), c.gone);
+    }
     EXPECT_EQ(session.eventLog.records.back().event, EventLog::Event::NotDeleted);
   }
 }
