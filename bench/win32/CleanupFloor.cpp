@@ -13,6 +13,7 @@
 #include <cwchar>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "app/StaleNames.h"
@@ -22,16 +23,6 @@
 #include "inventory/PrinterTraces.h"
 #include "registry/Module1.h"
 #include "registry/win32/Win32Registry.h"
-
-namespace {
-
-// One name to delete, and where its values are.
-struct Deletion {
-  std::wstring name;
-  inventory::PrinterTraces::Values values;
-};
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
@@ -61,7 +52,8 @@ int wmain(int argc, wchar_t** argv) {
   std::unordered_set<std::wstring> installed;
   for (const std::wstring& printer : expected.printers) installed.insert(module1.ComparisonKey(printer));
 
-  std::vector<Deletion> deletions;
+  // Each name to delete, and where its values are.
+  std::vector<std::pair<std::wstring, inventory::PrinterTraces::Values>> deletions;
   for (std::int16_t i : StaleNameIndices(names, expected.printers)) {
     const std::wstring& name = names[static_cast<std::size_t>(i)];
     if (!registry::IsExactlyAddressable(name)) continue;
@@ -79,10 +71,10 @@ int wmain(int argc, wchar_t** argv) {
   for (const wchar_t* path : inventory::kTraceKeyPaths) module1.DeletionRefusal(inventory::kDevicesRoot, path);
   const std::vector<std::wstring> keys(inventory::kTraceKeyPaths.begin(), inventory::kTraceKeyPaths.end());
   std::size_t valuesDeleted = 0;
-  for (const Deletion& deletion : deletions) {
+  for (const auto& [name, where] : deletions) {
     for (std::size_t t = 0; t < keys.size(); ++t) {
-      if (deletion.values[t] == inventory::Presence::NotThere) continue;
-      if (module1.DeleteRegValue(inventory::kDevicesRoot, keys[t], deletion.name).deletedNow) ++valuesDeleted;
+      if (where[t] == inventory::Presence::NotThere) continue;
+      if (module1.DeleteRegValue(inventory::kDevicesRoot, keys[t], name).deletedNow) ++valuesDeleted;
     }
   }
   QueryPerformanceCounter(&end);
